@@ -1,0 +1,65 @@
+// File operations with the Windows shapes the system uses: existence, full paths,
+// deletion, file times, wildcard directory search, a rename that never replaces an
+// existing file, and the per-user private folder for transient files.
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "platform/text.h"
+#include "platform/wintypes.h"
+
+namespace platform {
+
+bool FileExists(const std::string& path);       // an existing entry that is not a folder
+bool DirectoryExists(const std::string& path);
+// The absolute, lexically normalised path ("." and ".." resolved, links kept).
+std::string ExpandFileName(const std::string& path);
+bool DeleteFile(const std::string& path);
+std::optional<long long> FileSize(const std::string& path);
+
+struct FileTimes {
+  timespec creation{};    // birth time where the file system records it, else change time
+  timespec lastWrite{};
+  timespec lastAccess{};
+};
+std::optional<FileTimes> GetFileTimes(const std::string& path);
+
+// Why a rename did not happen.
+enum class RenameResult { Ok, TargetExists, SourceMissing, NameTooLong, AccessDenied, Failed };
+// Renames from onto to unless to exists. A rename onto the file's own name succeeds and
+// changes nothing.
+RenameResult RenameNoReplace(const std::string& from, const std::string& to);
+
+// The per-user private folder for transient files (mode 0700, owned by the user),
+// created when missing; ends in "/". Empty when no safe folder can be had.
+std::string PrivateTempDir();
+
+// Windows wildcard match: '*' any run, '?' one character; letters compared without
+// case; "*.*" matches every name, with or without a dot.
+bool MatchesWildcard(std::string_view name, std::string_view pattern);
+
+}  // namespace platform
+
+// Directory search in the FindFirstFile shape.
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes = 0;
+  DWORD nFileSizeHigh = 0;
+  DWORD nFileSizeLow = 0;
+  char cFileName[platform::MaxPath] = {};
+};
+
+using HANDLE = void*;
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(-1);
+
+// pattern is a folder and a name pattern ("/photos/*.jpg"); "." and ".." are reported
+// as Windows reports them.
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data);
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE find);

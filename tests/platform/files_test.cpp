@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+
+#include "platform/files.h"
+#include "tests/support/TempDir.h"
+
+using namespace platform;
+using testsupport::TempDir;
+
+TEST(Rename, NeverReplacesAnExistingFile) {
+  TempDir dir;
+  const auto a = dir.Write("a.jpg", "AAA");
+  const auto b = dir.Write("b.jpg", "BBB");
+  EXPECT_EQ(RenameNoReplace(a, b), RenameResult::TargetExists);
+  EXPECT_EQ(TempDir::Read(a), "AAA");
+  EXPECT_EQ(TempDir::Read(b), "BBB");
+}
+
+TEST(Rename, OwnNameMissingSourceAndSuccess) {
+  TempDir dir;
+  const auto a = dir.Write("a.jpg", "AAA");
+  EXPECT_EQ(RenameNoReplace(a, a), RenameResult::Ok);
+  EXPECT_EQ(RenameNoReplace(a, dir.path() + "./a.jpg"), RenameResult::Ok) << "the same file spelt otherwise";
+  EXPECT_EQ(TempDir::Read(a), "AAA");
+  EXPECT_EQ(RenameNoReplace(dir.path() + "none.jpg", dir.path() + "x.jpg"), RenameResult::SourceMissing);
+  const auto target = dir.path() + "写真_24bit.jpg";
+  EXPECT_EQ(RenameNoReplace(a, target), RenameResult::Ok);
+  EXPECT_FALSE(FileExists(a));
+  EXPECT_EQ(TempDir::Read(target), "AAA");
+}
+
+TEST(Rename, OverlongNameAndDeniedFolder) {
+  TempDir dir;
+  const auto a = dir.Write("a.jpg", "A");
+  EXPECT_EQ(RenameNoReplace(a, dir.path() + std::string(256, 'n')), RenameResult::NameTooLong);
+  if (::geteuid() != 0) {  // root ignores folder permissions
+    ::mkdir((dir.path() + "ro").c_str(), 0500);
+    EXPECT_EQ(RenameNoReplace(a, dir.path() + "ro/a.jpg"), RenameResult::AccessDenied);
+  }
+  EXPECT_TRUE(FileExists(a));
+}
+
+TEST(Files, ExistenceFullPathDeleteSizeTimes) {
+  TempDir dir;
+  const auto f = dir.Write("f.bin", "12345");
+  EXPECT_TRUE(FileExists(f));
+  EXPECT_FALSE(FileExists(dir.path()));
+  EXPECT_TRUE(DirectoryExists(dir.path()));
+  EXPECT_EQ(FileSize(f), 5);
+  EXPECT_EQ(ExpandFileName(dir.path() + "x/../f.bin"), f);
+  const auto times = GetFileTimes(f);
+  ASSERT_TRUE(times);
+  EXPECT_GT(times->lastWrite.tv_sec, 0);
+  EXPECT_GT(times->creation.tv_sec, 0);
+  EXPECT_TRUE(DeleteFile(f));
+  EXPECT_FALSE(FileExists(f));
+  EXPECT_FALSE(DeleteFile(f));
+  EXPECT_FALSE(GetFileTimes(f));
+}
+
+TEST(Wildcards, WindowsPatterns) {
+  EXPECT_TRUE(MatchesWildcard("photo.JPG", "*.jpg"));
+  EXPECT_TRUE(MatchesWildcard("noext", "*.*"));
+  EXPECT_TRUE(MatchesWildcard("a.b.c", "*.c"));
+  EXPECT_TRUE(MatchesWildcard("写真.tif", "??.TIF"));
+  EXPECT_FALSE(MatchesWildcard("photo.jpeg", "*.jpg"));
+  EXPECT_FALSE(MatchesWildcard("x.jpg", "?.jpg.x"));
+  EXPECT_TRUE(MatchesWildcard("readme", "readme.*"));
+}
+
+TEST(FindFiles, ReportsMatchesWithAttributes) {
+  TempDir dir;
+  dir.Write("a.JPG", "x");
+  dir.Write("b.jpg", "xy");
+  dir.Write("c.png", "x");
+  dir.Write(".hidden.jpg", "x");
+  ::mkdir((dir.path() + "sub.jpg").c_str(), 0700);
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA((dir.path() + "*.jpg").c_str(), &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  std::set<std::string> names;
+  do {
+    names.insert(data.cFileName);
+    const std::string n = data.cFileName;
+    if (n == "sub.jpg") {
+      EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    if (n == ".hidden.jpg") {
+      EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+    }
+    if (n == "b.jpg") {
+      EXPECT_EQ(data.nFileSizeLow, 2u);
+    }
+  } while (FindNextFileA(h, &data));
+  EXPECT_TRUE(FindClose(h));
+  EXPECT_EQ(names, (std::set<std::string>{"a.JPG", "b.jpg", ".hidden.jpg", "sub.jpg"}));
+  EXPECT_EQ(FindFirstFileA((dir.path() + "*.gif").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FindFirstFileA("/no/such/folder/*.*", &data), INVALID_HANDLE_VALUE);
+}
+
+TEST(TempFolder, PrivateToTheUser) {
+  const std::string d = PrivateTempDir();
+  ASSERT_FALSE(d.empty());
+  EXPECT_EQ(d.back(), '/');
+  struct stat st {};
+  ASSERT_EQ(::stat(d.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(st.st_uid, ::getuid());
+}

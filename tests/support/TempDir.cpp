@@ -1,0 +1,37 @@
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string templ = std::string(base && *base ? base : "/tmp") + "/tesmarin-test-XXXXXX";
+  if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = templ + "/";
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Read-only folders made by a test must not stop the clean-up.
+  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::Write(const std::string& name, const std::string& contents) const {
+  const std::string p = path_ + name;
+  std::ofstream(p, std::ios::binary) << contents;
+  return p;
+}
+
+std::string TempDir::Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace testsupport

@@ -2,6 +2,7 @@
 // and nothing is shown.
 #include <gtest/gtest.h>
 
+#include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqfile.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -28,4 +29,22 @@ TEST(NoEngine, FileComponentReportsMissingEntries) {
   EXPECT_EQ(file.ErrorStatus, 14);
   EXPECT_TRUE(s.log().messages.empty());
   EXPECT_EQ(s.log().beeps, 0);
+}
+
+TEST(NoEngine, CommonComponentReportsMissingEntries) {
+  testsupport::ScopedScript s;
+  TVZqCommon common;
+  common.ImgHandle = 5;
+  EXPECT_FALSE(common.GetImageType());
+  EXPECT_EQ(common.ErrorStatus, 14);
+  EXPECT_FALSE(common.FreeMemory());
+  EXPECT_EQ(common.ImgHandle, 5u) << "nothing freed";
+  EXPECT_FALSE(common.GetDpi());
+  EXPECT_EQ(common.GetMemorySize(), 0u);
+  EXPECT_EQ(common.CopyImage(), 0u);
+  EXPECT_EQ(common.GetSystemPalette(), -1);
+  EXPECT_FALSE(common.CreateImage(10, 10, 24, 0, 0, 0));
+  EXPECT_EQ(common.ErrorStatus, 14);
+  common.ImgHandle = 0;
+  EXPECT_TRUE(s.log().messages.empty());
 }

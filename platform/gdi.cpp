@@ -69,6 +69,7 @@ struct DcState {
   int stretchMode = BLACKONWHITE;
   int bkMode = OPAQUE;
   int polyFillMode = ALTERNATE;
+  UINT textAlign = TA_LEFT | TA_TOP;
   COLORREF textColor = RGB(0, 0, 0);
   COLORREF bkColor = RGB(255, 255, 255);
   POINT position;
@@ -1582,6 +1583,14 @@ BOOL SetBrushOrgEx(HDC hdc, int x, int y, POINT* previous) {
   if (previous) *previous = dc->state.brushOrigin;
   dc->state.brushOrigin = POINT{x, y};
   return TRUE;
+}
+UINT SetTextAlign(HDC hdc, UINT align) {
+  DeviceContext* dc = FindDC(hdc);
+  return dc ? std::exchange(dc->state.textAlign, align & (TA_UPDATECP | TA_CENTER | TA_BASELINE)) : GDI_ERROR;
+}
+UINT GetTextAlign(HDC hdc) {
+  const DeviceContext* dc = FindDC(hdc);
+  return dc ? dc->state.textAlign : GDI_ERROR;
 }
 int SetPolyFillMode(HDC hdc, int mode) {
   DeviceContext* dc = FindDC(hdc);

@@ -290,6 +290,13 @@ COLORREF GetBkColor(HDC dc);
 int SetBkMode(HDC dc, int mode);
 int GetBkMode(HDC dc);
 BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous);
+// Where TextOut's point lies on the text, and whether it uses and moves the current
+// position.
+inline constexpr UINT TA_NOUPDATECP = 0, TA_UPDATECP = 1, TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0,
+                      TA_BOTTOM = 8, TA_BASELINE = 24;
+UINT SetTextAlign(HDC dc, UINT align);  // previous alignment, GDI_ERROR for a bad handle
+UINT GetTextAlign(HDC dc);
+inline constexpr UINT GDI_ERROR = 0xFFFFFFFF;
 
 // Clipping. SelectClipRgn copies the region (null removes clipping); the others change
 // the current clip.
@@ -384,7 +391,7 @@ bool BeginDcPainter(HDC dc, QPainter& painter);
 void NotifyDcChanged(HDC dc, const RECT& area);
 // Selected font of a context (the stock system font by default).
 HFONT DcFont(HDC dc);
-// Current position and text alignment storage, used by TextOut.
+// The current position (TextOut with TA_UPDATECP reads and moves it).
 POINT DcPosition(HDC dc);
 void SetDcPosition(HDC dc, POINT pt);
 // Pixel value of a COLORREF in the bitmap's memory order (0xFFRRGGBB).

@@ -40,6 +40,7 @@ struct BitmapData final : Bitmap {
   bool bottomUp = false;
   bool dibSection = false;
   DeviceContext* selectedIn = nullptr;
+  int surfaceUsers = 0;  // contexts made by CreateSurfaceDC drawing on it
   std::uint8_t* bits = nullptr;
   qsizetype stride = 0;
   int width = 0;
@@ -222,7 +223,7 @@ BitmapData* StockBitmap() {
   return bm;
 }
 
-HDC NewDC(int technology, bool memory, BitmapData* surface) {
+HDC NewDC(int technology, bool memory, BitmapData* surface, bool claim = true) {
   auto dc = std::make_unique<DeviceContext>();
   dc->technology = technology;
   dc->memory = memory;
@@ -234,7 +235,7 @@ HDC NewDC(int technology, bool memory, BitmapData* surface) {
   s.bitmap = surface;
   RetainState(s);
   DeviceContext* raw = dc.get();
-  if (surface && !surface->stock) surface->selectedIn = raw;
+  if (claim && surface && !surface->stock) surface->selectedIn = raw;
   TheTable().contexts.emplace(raw, std::move(dc));
   return raw;
 }
@@ -989,7 +990,11 @@ QRect Normalised(int l, int t, int r, int b) {
 HDC CreateSurfaceDC(HBITMAP surface, int technology, std::function<void(const RECT&)> changed) {
   BitmapData* bm = FindBitmap(surface);
   if (!bm || bm->selectedIn) return nullptr;
-  HDC dc = NewDC(technology, false, bm);
+  // Several contexts may draw on one window surface at once (a paint and a GetDC), so
+  // the surface is not marked as selected; memory contexts still cannot take it while
+  // it is referenced.
+  HDC dc = NewDC(technology, false, bm, false);
+  ++bm->surfaceUsers;
   dc->fixedSurface = true;
   dc->changed = std::move(changed);
   return dc;
@@ -1417,6 +1422,7 @@ BOOL DeleteDC(HDC hdc) {
   DeviceContext* dc = FindDC(hdc);
   if (!dc) return FALSE;
   if (dc->state.bitmap && dc->state.bitmap->selectedIn == dc) dc->state.bitmap->selectedIn = nullptr;
+  if (dc->fixedSurface) --dc->state.bitmap->surfaceUsers;
   for (const DcState& s : dc->saved) ReleaseState(s);
   ReleaseState(dc->state);
   TheTable().contexts.erase(dc);
@@ -1471,6 +1477,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
       auto* bm = static_cast<BitmapData*>(o);
       if (!dc->memory || dc->fixedSurface) return nullptr;
       if (bm->selectedIn && bm->selectedIn != dc) return nullptr;  // one context at a time
+      if (bm->surfaceUsers > 0) return nullptr;  // a window's or device's surface
       BitmapData* previous = s.bitmap;
       if (previous && previous->selectedIn == dc) previous->selectedIn = nullptr;
       if (!bm->stock) bm->selectedIn = dc;

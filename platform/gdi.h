@@ -373,7 +373,8 @@ namespace platform {
 
 // A context drawing on bitmap with the given technology (DT_RASDISPLAY for window
 // surfaces, DT_RASPRINTER or DT_METAFILE to stand for other devices). The bitmap stays
-// selected for the context's life and cannot be replaced. changed, when set, hears the
+// selected for the context's life and cannot be replaced; several such contexts may
+// share one surface, but a memory context cannot select it meanwhile. changed, when set, hears the
 // bounds of every drawing call's effect right after it.
 HDC CreateSurfaceDC(HBITMAP surface, int technology, std::function<void(const RECT&)> changed = {});
 // A 32-bit bitmap owned by the caller's object table entry like any other.

@@ -114,11 +114,13 @@ DWORD GetSysColor(int index) {
 
 HBRUSH GetSysColorBrush(int index) {
   if (index < 0 || index >= static_cast<int>(kSchemeColors.size())) return nullptr;
-  // Stock-like brushes: made once, never deleted (deleting one would be a caller's
-  // error that Windows also ignores for these brushes).
+  // Stock brushes: made once; DeleteObject leaves them alone, as Windows does.
   static std::array<HBRUSH, kSchemeColors.size()> brushes{};
   HBRUSH& b = brushes[static_cast<std::size_t>(index)];
-  if (!b) b = CreateSolidBrush(kSchemeColors[static_cast<std::size_t>(index)]);
+  if (!b) {
+    b = CreateSolidBrush(kSchemeColors[static_cast<std::size_t>(index)]);
+    if (b) b->stock = true;
+  }
   return b;
 }
 

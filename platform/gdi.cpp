@@ -412,6 +412,9 @@ void Span(Target& t, int y, int x0, int x1, const Ink& ink) {
 void Dot(Target& t, int x, int y, const Ink& ink) { Span(t, y, x, x + 1, ink); }
 
 void FillBox(Target& t, int l, int top, int r, int b, const Ink& ink) {
+  // Rows outside the surface are skipped without a visit, so any rectangle is cheap.
+  top = std::max(top, 0);
+  b = std::min(b, t.bm->height);
   for (int y = top; y < b; ++y) Span(t, y, l, r, ink);
 }
 
@@ -441,34 +444,55 @@ bool DashOn(const DashPattern& p, int pos) {
 
 bool IsDashed(const PenData& pen) { return pen.width <= 1 && pen.style >= PS_DASH && pen.style <= PS_DASHDOTDOT; }
 
-// Bresenham from (x1, y1) towards (x2, y2), end point left out.
+// Bresenham from (x1, y1) towards (x2, y2), end point left out. With limit, only the
+// steps whose major coordinate lies within it (widened by one) are walked: the walk
+// starts with the error term it would have had, so the pixels are the same as a full
+// walk's, and a line reaching far outside the surface costs only what lies on it.
 template <typename F>
-void WalkLine(int x1, int y1, int x2, int y2, F&& visit) {
-  const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+void WalkLine(int x1, int y1, int x2, int y2, F&& visit, const QRect* limit = nullptr) {
+  const std::int64_t dx = std::abs(std::int64_t{x2} - x1), dy = std::abs(std::int64_t{y2} - y1);
   const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-  int x = x1, y = y1;
-  if (dx >= dy) {
-    int err = 2 * dy - dx;
-    for (int i = 0; i < dx; ++i) {
-      visit(x, y);
-      if (err > 0 || (err == 0 && sx > 0)) {
-        y += sy;
-        err -= 2 * dx;
-      }
-      err += 2 * dy;
-      x += sx;
+  const bool xMajor = dx >= dy;
+  const std::int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+  const int sMajor = xMajor ? sx : sy, sMinor = xMajor ? sy : sx;
+  const std::int64_t start = xMajor ? x1 : y1;
+  std::int64_t i0 = 0, i1 = major;
+  if (limit) {
+    const std::int64_t lo = (xMajor ? limit->left() : limit->top()) - 1;
+    const std::int64_t hi = (xMajor ? limit->right() : limit->bottom()) + 1;
+    // Steps i with lo <= start + sMajor * i <= hi.
+    const std::int64_t a = sMajor > 0 ? lo - start : start - hi;
+    const std::int64_t b = sMajor > 0 ? hi - start : start - lo;
+    i0 = std::max<std::int64_t>(i0, a);
+    i1 = std::min<std::int64_t>(i1, b + 1);
+    if (i0 >= i1) return;
+  }
+  // Minor steps taken before step i: the error term stays in (2m - 2M, 2m], or in
+  // [2m - 2M, 2m) when ties step (towards increasing major coordinates).
+  const bool tieSteps = sMajor > 0;
+  const std::int64_t e0 = 2 * minor - major;
+  std::int64_t k = 0;
+  if (i0 > 0) {
+    const std::int64_t num = e0 + 2 * minor * (i0 - 1);
+    const std::int64_t den = 2 * major;
+    const auto floorDiv = [](std::int64_t n, std::int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); };
+    k = tieSteps ? floorDiv(num, den) + 1 : -floorDiv(-num, den);
+  }
+  std::int64_t err = e0 + 2 * minor * i0 - 2 * major * k;
+  std::int64_t a = start + sMajor * i0;
+  std::int64_t m = (xMajor ? y1 : x1) + sMinor * k;
+  for (std::int64_t i = i0; i < i1; ++i) {
+    if (xMajor) {
+      visit(static_cast<int>(a), static_cast<int>(m));
+    } else {
+      visit(static_cast<int>(m), static_cast<int>(a));
     }
-  } else {
-    int err = 2 * dx - dy;
-    for (int i = 0; i < dy; ++i) {
-      visit(x, y);
-      if (err > 0 || (err == 0 && sy > 0)) {
-        x += sx;
-        err -= 2 * dy;
-      }
-      err += 2 * dx;
-      y += sy;
+    if (err > 0 || (err == 0 && tieSteps)) {
+      m += sMinor;
+      err -= 2 * major;
     }
+    err += 2 * minor;
+    a += sMajor;
   }
 }
 
@@ -517,8 +541,12 @@ void PaintShape(Target& t, const QPainterPath& outline, bool closedFill) {
   const bool drawFill = closedFill && brush && brush->log.lbStyle != BS_NULL;
   if (!drawPen && !drawFill) return;
   const int margin = drawPen ? pen->width + 2 : 2;
-  const QRect bounds = outline.boundingRect().toAlignedRect().adjusted(-margin, -margin, margin, margin);
-  if (bounds.isEmpty() || static_cast<std::int64_t>(bounds.width()) * bounds.height() > (std::int64_t{1} << 26)) return;
+  // The mask covers only what the clip lets through, however large the shape.
+  QRect visible;
+  for (const QRect& c : t.clip) visible |= c;
+  const QRectF shape = outline.boundingRect().adjusted(-margin, -margin, margin, margin);
+  const QRect bounds = visible.intersected(QRectF(visible).intersected(shape).toAlignedRect());
+  if (bounds.isEmpty()) return;
   Mask m = NewMask(bounds);
   {
     QPainter p(&m.image);
@@ -562,22 +590,28 @@ void CosmeticLine(Target& t, POINT a, POINT b) {
   DeviceContext& dc = *t.dc;
   const PenData& pen = *dc.state.pen;
   const Ink ink = PenInk(dc, PixelFromColor(pen.log.lopnColor), t.mono);
+  const QRect limit(0, 0, t.bm->width, t.bm->height);
   if (!IsDashed(pen)) {
-    WalkLine(a.x, a.y, b.x, b.y, [&](int x, int y) { Dot(t, x, y, ink); });
+    WalkLine(a.x, a.y, b.x, b.y, [&](int x, int y) { Dot(t, x, y, ink); }, &limit);
     return;
   }
   const DashPattern d = DashOf(pen.style);
   const bool opaqueGaps = dc.state.bkMode == OPAQUE;
   const Ink gap = PenInk(dc, PixelFromColor(dc.state.bkColor), t.mono);
+  // The dash pattern counts every pixel of the line, visible or not.
   int& pos = dc.state.styleOffset;
+  const std::int64_t length = std::max(std::abs(std::int64_t{b.x} - a.x), std::abs(std::int64_t{b.y} - a.y));
+  const int startPos = pos;
   WalkLine(a.x, a.y, b.x, b.y, [&](int x, int y) {
-    if (DashOn(d, pos)) {
+    const std::int64_t step = std::max(std::abs(std::int64_t{x} - a.x), std::abs(std::int64_t{y} - a.y));
+    const int at = static_cast<int>((startPos + step) % d.total);
+    if (DashOn(d, at)) {
       Dot(t, x, y, ink);
     } else if (opaqueGaps) {
       Dot(t, x, y, gap);
     }
-    pos = (pos + 1) % d.total;
-  });
+  }, &limit);
+  pos = static_cast<int>((startPos + length) % d.total);
 }
 
 QPointF Centre(POINT p) { return QPointF(p.x + 0.5, p.y + 0.5); }
@@ -775,32 +809,36 @@ struct AxisMap {
   std::vector<int> hi;
 };
 
-// dst pixels 0..dn-1 over source pixels srcOrigin..srcOrigin+sn-1 (mirrored when flip);
-// pixels whose source falls outside [0, limit) get -1.
-AxisMap MapAxis(int dn, int srcOrigin, int sn, bool flip, int limit, bool ranges) {
+// Destination pixels i0 <= i < i1 of dn over source pixels srcOrigin..srcOrigin+sn-1
+// (mirrored when flip), stored from index 0; pixels whose source falls outside
+// [0, limit) get -1.
+AxisMap MapAxis(int dn, int i0, int i1, int srcOrigin, int sn, bool flip, int limit, bool ranges) {
   AxisMap m;
-  m.nearest.resize(static_cast<std::size_t>(dn));
+  const auto count = static_cast<std::size_t>(i1 - i0);
+  m.nearest.resize(count);
   if (ranges) {
-    m.lo.resize(static_cast<std::size_t>(dn));
-    m.hi.resize(static_cast<std::size_t>(dn));
+    m.lo.resize(count);
+    m.hi.resize(count);
   }
-  for (int i = 0; i < dn; ++i) {
-    const auto k = static_cast<int>((static_cast<std::int64_t>(2 * i + 1) * sn) / (2 * static_cast<std::int64_t>(dn)));
-    const int idx = srcOrigin + (flip ? sn - 1 - k : k);
-    m.nearest[static_cast<std::size_t>(i)] = (idx >= 0 && idx < limit) ? idx : -1;
+  const auto n64 = static_cast<std::int64_t>(dn), s64 = static_cast<std::int64_t>(sn);
+  for (int i = i0; i < i1; ++i) {
+    const auto at = static_cast<std::size_t>(i - i0);
+    const auto k = static_cast<int>((2 * static_cast<std::int64_t>(i) + 1) * s64 / (2 * n64));
+    const std::int64_t idx = static_cast<std::int64_t>(srcOrigin) + (flip ? sn - 1 - k : k);
+    m.nearest[at] = (idx >= 0 && idx < limit) ? static_cast<int>(idx) : -1;
     if (ranges) {
-      int a = static_cast<int>(static_cast<std::int64_t>(i) * sn / dn);
-      int b = static_cast<int>(static_cast<std::int64_t>(i + 1) * sn / dn);
+      std::int64_t a = i * s64 / n64;
+      std::int64_t b = (i + 1) * s64 / n64;
       if (b <= a) b = a + 1;
       if (flip) {
-        const int fa = sn - b, fb = sn - a;
+        const std::int64_t fa = s64 - b, fb = s64 - a;
         a = fa, b = fb;
       }
-      a = std::clamp(srcOrigin + a, 0, limit);
-      b = std::clamp(srcOrigin + b, 0, limit);
-      m.lo[static_cast<std::size_t>(i)] = a;
-      m.hi[static_cast<std::size_t>(i)] = b;
-      if (a >= b) m.nearest[static_cast<std::size_t>(i)] = -1;
+      a = std::clamp<std::int64_t>(srcOrigin + a, 0, limit);
+      b = std::clamp<std::int64_t>(srcOrigin + b, 0, limit);
+      m.lo[at] = static_cast<int>(a);
+      m.hi[at] = static_cast<int>(b);
+      if (a >= b) m.nearest[at] = -1;
     }
   }
   return m;
@@ -832,7 +870,17 @@ void Stretch(Target& t, int x, int y, int w, int h, const Source* src, int sx, i
   const bool useSrc = RopUsesSource(rop) && src;
   if (RopUsesSource(rop) && !src) return;
   if (useSrc && (sw == 0 || sh == 0)) return;
-  if (static_cast<std::int64_t>(w) * h > (std::int64_t{1} << 30)) return;
+  // Only the part of the destination inside the clip is mapped, so that a huge
+  // destination rectangle costs no more than the surface it lands on.
+  QRect bounds;
+  for (const QRect& c : t.clip) bounds |= c;
+  const std::int64_t ax0 = std::max<std::int64_t>(x, bounds.left());
+  const std::int64_t ax1 = std::min<std::int64_t>(std::int64_t{x} + w, std::int64_t{bounds.right()} + 1);
+  const std::int64_t ay0 = std::max<std::int64_t>(y, bounds.top());
+  const std::int64_t ay1 = std::min<std::int64_t>(std::int64_t{y} + h, std::int64_t{bounds.bottom()} + 1);
+  if (bounds.isEmpty() || ax0 >= ax1 || ay0 >= ay1) return;
+  const int i0 = static_cast<int>(ax0 - x), i1 = static_cast<int>(ax1 - x);
+  const int j0 = static_cast<int>(ay0 - y), j1 = static_cast<int>(ay1 - y);
   const bool usePat = RopUsesPattern(rop);
   const Ink pat = usePat ? BrushInk(dc, dc.state.brush, R2_COPYPEN, false, t.mono) : Ink{};
 
@@ -847,29 +895,31 @@ void Stretch(Target& t, int x, int y, int w, int h, const Source* src, int sx, i
   }
   const bool ranges = reduce != Reduce::Nearest;
   AxisMap mx, my;
-  int colA = 0, colB = w, rowA = 0, rowB = h;
+  int colA = 0, colB = i1 - i0, rowA = 0, rowB = j1 - j0;
   if (useSrc) {
-    mx = MapAxis(w, sx, sw, flipX, src->width, ranges);
-    my = MapAxis(h, sy, sh, flipY, src->height, ranges);
+    mx = MapAxis(w, i0, i1, sx, sw, flipX, src->width, ranges);
+    my = MapAxis(h, j0, j1, sy, sh, flipY, src->height, ranges);
     std::tie(colA, colB) = ValidRun(mx.nearest);
     std::tie(rowA, rowB) = ValidRun(my.nearest);
   }
-  const QRect area(x + colA, y + rowA, colB - colA, rowB - rowA);
+  const int ox = x + i0, oy = y + j0;  // destination pixel of map index 0
+  const QRect area(ox + colA, oy + rowA, colB - colA, rowB - rowA);
 
-  std::vector<std::uint32_t> srcBuf(static_cast<std::size_t>(w)), patBuf(static_cast<std::size_t>(w));
+  const auto width = static_cast<std::size_t>(i1 - i0);
+  std::vector<std::uint32_t> srcBuf(width), patBuf(width);
   std::vector<std::uint32_t> line;
   std::vector<std::uint32_t> acc;
   if (ranges) {
     line.resize(static_cast<std::size_t>(src->width));
-    acc.resize(static_cast<std::size_t>(w) * 4);
+    acc.resize(width * 4);
   }
   for (const QRect& c : t.clip) {
     const QRect r = c.intersected(area);
     if (r.isEmpty()) continue;
     const int n = r.width();
-    const int c0 = r.left() - x;  // first destination column, relative
+    const int c0 = r.left() - ox;  // first column, as a map index
     for (int dy = r.top(); dy <= r.bottom(); ++dy) {
-      const int j = dy - y;
+      const int j = dy - oy;
       std::uint32_t* d = t.bm->Row(dy) + r.left();
       if (useSrc) {
         const int sy0 = my.nearest[static_cast<std::size_t>(j)];
@@ -1198,7 +1248,7 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
   auto p = std::make_unique<PenData>();
   p->style = style;
-  p->width = std::max(1, width);
+  p->width = std::clamp(width, 1, 1 << 15);  // wider pens than any surface change nothing
   if (p->width > 1 && style != PS_NULL && style != PS_INSIDEFRAME) p->style = PS_SOLID;
   p->log.lopnStyle = static_cast<UINT>(style);
   p->log.lopnWidth.x = std::max(0, width);
@@ -1741,7 +1791,8 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   if (w > 1 && pen->style != PS_INSIDEFRAME) {
     ol -= w / 2, ot -= w / 2, orr += (w - 1) / 2, ob += (w - 1) / 2;
   }
-  w = std::min({w, (orr - ol + 1) / 2, (ob - ot + 1) / 2});
+  w = static_cast<int>(std::min<std::int64_t>(
+      {w, (std::int64_t{orr} - ol + 1) / 2, (std::int64_t{ob} - ot + 1) / 2}));
   if (IsDashed(*pen)) {
     const POINT c[] = {{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}, {left, top}};
     t.dc->state.styleOffset = 0;
@@ -1992,8 +2043,10 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rc) {
   const auto dot = [&](int x, int y) {
     if (((x + y) & 1) == 0) Dot(t, x, y, inv);
   };
-  for (int x = rc->left; x < rc->right; ++x) dot(x, rc->top), dot(x, rc->bottom - 1);
-  for (int y = rc->top + 1; y < rc->bottom - 1; ++y) dot(rc->left, y), dot(rc->right - 1, y);
+  const int x0 = std::max<int>(rc->left, -1), x1 = std::min<int>(rc->right, t.bm->width + 1);
+  const int y0 = std::max<int>(rc->top + 1, -1), y1 = std::min<int>(rc->bottom - 1, t.bm->height + 1);
+  for (int x = x0; x < x1; ++x) dot(x, rc->top), dot(x, rc->bottom - 1);
+  for (int y = y0; y < y1; ++y) dot(rc->left, y), dot(rc->right - 1, y);
   Finish(t);
   return TRUE;
 }

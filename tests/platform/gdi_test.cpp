@@ -668,3 +668,52 @@ TEST(GdiStretchDIBits, DibSectionsExposeTheirRowsInDibOrder) {
   bmi.bmiHeader.biBitCount = 24;
   EXPECT_EQ(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
 }
+
+TEST(GdiRobustness, LinesReachingFarOutsideDrawExactlyTheirVisiblePixels) {
+  // LineDDA walks every point; a drawn line skips what lies outside the surface and
+  // must still land on the same pixels.
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> far(-3000, 3000);
+  for (int n = 0; n < 60; ++n) {
+    const POINT a{far(rng), far(rng)}, b{far(rng) / (n % 3 + 1), far(rng) / (n % 2 + 1)};
+    Canvas c(64, 48);
+    MoveToEx(c.dc(), a.x, a.y, nullptr);
+    LineTo(c.dc(), b.x, b.y);
+    QImage expected(64, 48, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    LineDDA(a.x, a.y, b.x, b.y,
+            [](int x, int y, LPARAM data) {
+              auto* img = reinterpret_cast<QImage*>(data);
+              if (img->rect().contains(x, y)) img->setPixel(x, y, 0xFF000000u);
+            },
+            reinterpret_cast<LPARAM>(&expected));
+    ASSERT_TRUE(SameImage(c.image(), expected, "far-line")) << a.x << "," << a.y << " -> " << b.x << "," << b.y;
+  }
+}
+
+TEST(GdiRobustness, HugeCoordinatesCostOnlyWhatIsVisible) {
+  Canvas c(32, 32);
+  const int big = 2000000000;
+  platform::ScopedSelect sb(c.dc(), GetStockObject(BLACK_BRUSH));
+  MoveToEx(c.dc(), -big, 5, nullptr);
+  EXPECT_TRUE(LineTo(c.dc(), big, 5));
+  EXPECT_EQ(GetPixel(c.dc(), 20, 5), kBlack);
+  Canvas r(32, 32);
+  platform::ScopedSelect rb(r.dc(), GetStockObject(BLACK_BRUSH));
+  EXPECT_TRUE(Rectangle(r.dc(), -big, -big, big, big));
+  EXPECT_EQ(GetPixel(r.dc(), 31, 31), kBlack);
+  Canvas e(32, 32);
+  platform::ScopedSelect eb(e.dc(), GetStockObject(BLACK_BRUSH));
+  EXPECT_TRUE(Ellipse(e.dc(), -5000, -5000, 5000, 5000));
+  EXPECT_EQ(GetPixel(e.dc(), 16, 16), kBlack) << "the visible part of a huge ellipse is drawn";
+  Canvas src(2, 2);
+  SetPixel(src.dc(), 0, 0, kRed);
+  EXPECT_TRUE(StretchBlt(c.dc(), -big, -big, 2 * (big / 2), 2 * (big / 2), src.dc(), 0, 0, 2, 2, SRCCOPY));
+  EXPECT_TRUE(PatBlt(c.dc(), -big, -big, big, big, BLACKNESS));
+  const Dib dib = MakeDib({{1, 2}, {3, 4}}, 24, false);
+  EXPECT_EQ(StretchDIBits(c.dc(), 0, 0, big, big, 0, 0, 2, 2, dib.bits(), dib.info(), DIB_RGB_COLORS, SRCCOPY), 2);
+  EXPECT_EQ(GetPixel(c.dc(), 31, 31), kPalette[1]);
+  RECT huge{-big, -big, big, big};
+  EXPECT_TRUE(DrawFocusRect(c.dc(), &huge));
+  EXPECT_TRUE(DrawEdge(c.dc(), &huge, EDGE_RAISED, BF_RECT | BF_MIDDLE));
+}

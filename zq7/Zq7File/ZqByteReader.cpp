@@ -9,18 +9,16 @@
 #include <cstring>
 
 namespace {
-// A file is read in blocks of this size, so the many small reads of a header parse
-// (a marker, a chunk header, an IFD entry) mostly come from memory.
-constexpr std::size_t kBlock = 64 * 1024;
+// A file is read in blocks, so the many small reads of a header parse (a marker, a
+// chunk header, an IFD entry) mostly come from memory. The first block is small, since
+// most headers end within it; each refill doubles the block up to the largest span, for
+// the parsers that walk a whole file (GIF frames, PNG text chunks).
+constexpr std::size_t kFirstBlock = 4 * 1024;
 }  // namespace
 
-ZqByteReader::ZqByteReader(const std::uint8_t* data, std::size_t size) : memory_(data), size_(data ? size : 0) {}
+ZqByteReader::ZqByteReader(int fd, std::uint64_t size) : fd_(fd), size_(size), block_(kFirstBlock) {}
 
-ZqByteReader::ZqByteReader(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
-
-ZqByteReader::~ZqByteReader() {
-  if (fd_ >= 0) ::close(fd_);
-}
+ZqByteReader::~ZqByteReader() { ::close(fd_); }
 
 std::unique_ptr<ZqByteReader> ZqByteReader::OpenFile(const std::string& path) {
   // O_NONBLOCK keeps the open itself from waiting on a pipe that has no writer.
@@ -36,11 +34,11 @@ std::unique_ptr<ZqByteReader> ZqByteReader::OpenFile(const std::string& path) {
 
 const std::uint8_t* ZqByteReader::Span(std::uint64_t offset, std::size_t n) {
   if (n > kMaxSpan || offset > size_ || n > size_ - offset) return nullptr;
-  if (memory_) return memory_ + offset;
   if (offset >= windowStart_ && offset - windowStart_ + n <= window_.size()) return window_.data() + (offset - windowStart_);
   // Refill from offset with a full block (or up to the end), so that what follows the
   // requested run is at hand too.
-  const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(std::max(n, kBlock), size_ - offset));
+  const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(std::max(n, block_), size_ - offset));
+  block_ = std::min(block_ * 2, kMaxSpan);
   window_.resize(want);
   std::size_t got = 0;
   while (got < want) {

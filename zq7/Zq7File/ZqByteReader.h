@@ -1,5 +1,4 @@
-// Bounded random access to a file's bytes (or to bytes already in memory) for the
-// header parsers: every read is checked against the end of the data, nothing is read
+// Bounded random access to a file's bytes for the header parsers: every read is checked against the end of the data, nothing is read
 // that a parser does not ask for, and a file is read through a small window so that a
 // header parse costs a few system calls whatever the size of the file.
 #pragma once
@@ -28,8 +27,6 @@ class ZqByteReader {
   // The longest run Span hands out at once.
   static constexpr std::size_t kMaxSpan = 64 * 1024;
 
-  // Reads memory the caller keeps alive for the reader's life.
-  ZqByteReader(const std::uint8_t* data, std::size_t size);
   ~ZqByteReader();
   ZqByteReader(const ZqByteReader&) = delete;
   ZqByteReader& operator=(const ZqByteReader&) = delete;
@@ -66,11 +63,11 @@ class ZqByteReader {
   ZqByteReader(int fd, std::uint64_t size);
   const std::uint8_t* Take(std::size_t n);
 
-  const std::uint8_t* memory_ = nullptr;  // the data, for a reader over memory
-  int fd_ = -1;                           // the file, for a reader over a file
+  int fd_ = -1;
   std::uint64_t size_ = 0;
   std::vector<std::uint8_t> window_;      // the file's bytes from windowStart_
   std::uint64_t windowStart_ = 0;
+  std::size_t block_;                     // bytes the next refill reads
   std::uint64_t pos_ = 0;
   bool ok_ = true;
   bool bigEndian_ = false;

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,18 @@ TEST(ZqFileType, ContentDecidesTheFormatNotTheExtension) {
   ZqFileInfo info{};
   ASSERT_TRUE(ZQFileType(dir.Write("really-a-png.jpg", png).c_str(), 0, &info));
   EXPECT_EQ(info.code, ZQ_CODE_PNG);
+}
+
+TEST(ZqFileType, SizesBeyondFourGibibytesAreClamped) {
+  testsupport::TempDir dir;
+  const std::string path = dir.Write("big.bmp", testsupport::TempDir::Read(Fixture("bmp_rgb24.bmp")));
+  std::error_code ec;
+  std::filesystem::resize_file(path, (std::uint64_t{1} << 32) + 100, ec);  // sparse: costs no space
+  if (ec) GTEST_SKIP() << "the file system cannot hold a sparse file of 4 GiB: " << ec.message();
+  ZqFileInfo info{};
+  ASSERT_TRUE(ZQFileType(path.c_str(), 0, &info));
+  EXPECT_EQ(info.fileSize, 0xFFFFFFFFu);
+  EXPECT_EQ(info.width, 32u);
 }
 
 // Little-endian TIFF pieces for hand-made hostile structures.

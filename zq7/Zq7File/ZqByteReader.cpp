@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 // A file is read in blocks, so the many small reads of a header parse (a marker, a
@@ -89,17 +88,4 @@ std::uint32_t ZqByteReader::U32() {
 std::uint64_t ZqByteReader::U64() {
   const std::uint8_t* p = Take(8);
   return p ? LoadU64(p, bigEndian_) : 0;
-}
-
-bool ZqByteReader::Read(void* dst, std::size_t n) {
-  auto* out = static_cast<std::uint8_t*>(dst);
-  while (n > 0) {
-    const std::size_t part = std::min(n, kMaxSpan);
-    const std::uint8_t* p = Take(part);
-    if (!p) return false;
-    std::memcpy(out, p, part);
-    out += part;
-    n -= part;
-  }
-  return ok_;
 }

@@ -50,14 +50,10 @@ class ZqByteReader {
   // Bytes between the cursor and the end (0 once past it).
   std::uint64_t Remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
   void SetBigEndian(bool bigEndian) { bigEndian_ = bigEndian; }
-  bool BigEndian() const { return bigEndian_; }
   std::uint8_t U8();
   std::uint16_t U16();
   std::uint32_t U32();
   std::uint64_t U64();
-  // Copies n bytes (any length) from the cursor; false, with the reader failed, when
-  // they are not all there.
-  bool Read(void* dst, std::size_t n);
 
  private:
   ZqByteReader(int fd, std::uint64_t size);

@@ -71,7 +71,6 @@ class ZqExif {
 
   // Reads the header; false when the bytes are no TIFF header.
   bool ReadHeader();
-  bool BigTiff() const { return bigTiff_; }
   std::uint64_t FirstIfd() const { return firstIfd_; }
 
   // Reads the directory at offset: its entries and the offset of the next one (0 at

@@ -3,6 +3,7 @@
 // exiftool, identify or tiffinfo. Then pages, statuses, hostile structures, and every
 // fixture cut short and corrupted.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -148,6 +149,9 @@ TEST(ZqFileType, StatusesForWhatIsNoReadableImage) {
   testsupport::TempDir dir;
   ExpectRefused(dir.path() + "missing.jpg", 0, ZQ_ERR_FILE_NOT_FOUND);
   ExpectRefused(dir.path(), 0, ZQ_ERR_FILE_NOT_FOUND);  // a folder
+  // A pipe without a writer would block a plain open or read forever.
+  ASSERT_EQ(::mkfifo((dir.path() + "pipe.jpg").c_str(), 0600), 0);
+  ExpectRefused(dir.path() + "pipe.jpg", 0, ZQ_ERR_FILE_NOT_FOUND);
   ExpectRefused(dir.Write("empty.jpg", ""), 0, ZQ_ERR_UNSUPPORTED);
   ExpectRefused(dir.Write("text.png", "just some text, not a picture"), 0, ZQ_ERR_UNSUPPORTED);
   ExpectRefused(dir.Write("sig.jpg", "\xFF\xD8\xFF"), 0, ZQ_ERR_DAMAGED);

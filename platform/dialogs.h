@@ -3,9 +3,13 @@
 // shown.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/gdi.h"
 
 #include "platform/wintypes.h"
 
@@ -47,6 +51,46 @@ struct OpenDialogResult {
   int filterIndex = 1;
 };
 
+// The colour dialog: the starting colour, the sixteen custom colours, and a hook that
+// hears the dialog's command messages (the control identifier) as the user clicks.
+struct ChooseColorRequest {
+  COLORREF rgbResult = 0;  // in: the starting colour; out: the choice
+  std::array<COLORREF, 16> custColors{};
+  DWORD flags = 0;
+  std::function<void(int controlId)> hook;
+};
+
+// A dialog template: the box, the font it is laid out in, and its controls by identifier.
+enum class DialogItemKind { Label, ComboBox, Button, Group, CheckBox };
+struct DialogItem {
+  int id = 0;
+  DialogItemKind kind = DialogItemKind::Label;
+  std::string text;
+};
+struct DialogTemplate {
+  std::string caption;
+  std::string face;
+  int pointSize = 9;
+  int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+  std::vector<DialogItem> items;
+};
+// What the font dialog's hook may do when the dialog initialises.
+class DialogItems {
+ public:
+  virtual ~DialogItems() = default;
+  virtual void ShowItem(int id, bool show) = 0;
+};
+// The font dialog on a template of the program: the font to start from and to fill, the
+// flags and colour as the caller gives them, and the hook run at initialisation.
+struct ChooseFontRequest {
+  LOGFONT* logFont = nullptr;
+  DWORD flags = 0;
+  COLORREF color = 0;
+  int fontType = 0;
+  const DialogTemplate* dialogTemplate = nullptr;
+  std::function<void(DialogItems& items)> hook;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -54,6 +98,9 @@ class Dialogs {
   virtual int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) = 0;
   virtual void MessageBeep(UINT type) = 0;
   virtual OpenDialogResult OpenFile(QWidget* owner, const OpenDialogOptions& options) = 0;
+  // True when the user closed the dialog with OK; the request then holds the choice.
+  virtual bool ChooseColor(QWidget* owner, ChooseColorRequest& request) = 0;
+  virtual bool ChooseFont(QWidget* owner, ChooseFontRequest& request) = 0;
 };
 
 // The dialogs in force; the Qt implementation until another is installed.

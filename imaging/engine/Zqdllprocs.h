@@ -5,6 +5,8 @@
 // held as generic pointers. Callers test a variable for null before calling through it.
 #pragma once
 
+#include "imaging/engine/Zqinit.h"
+#include "platform/gdi.h"
 #include "platform/wintypes.h"
 #include "zq7/Zq7Api.h"
 
@@ -30,6 +32,28 @@ using SetImageSize_t = HGLOBAL (*)(HGLOBAL image, LONG width, LONG height);
 using ZQResizeEx_t = BOOL (*)(HGLOBAL* pair, HGLOBAL* result, LONG width, LONG height, LONG, LONG, LONG, LONG, LONG);
 using ZQVectorGdipStart_t = DWORD (*)();
 using ZQVectorGdipEnd_t = void (*)(DWORD token);
+// Paths, page designations, file dates and extension tables. Path buffers hold
+// platform::MaxPath bytes, date texts 16.
+using IsSetDrive_t = BOOL (*)(LPCSTR path);
+using DataFileExist_t = BOOL (*)(LPCSTR path);
+using SetTermYEN_t = BOOL (*)(LPSTR path);
+using GetFullpathFilename_t = BOOL (*)(LPCSTR path, LPSTR directory, LPSTR fileName);
+using GetPagefromFilename_t = int (*)(LPCSTR path);
+using CutPagefromFilename_t = BOOL (*)(LPSTR path);
+using GetFileDateTimeEx_t = BOOL (*)(LPCSTR fileName, LPCSTR directory, LPSTR creation, LPSTR lastWrite,
+                                     LPSTR lastAccess);
+using GetPathFileDateTime_t = BOOL (*)(LPCSTR path, LPSTR lastWrite);
+using GetPathFileExt_t = int (*)(LPCSTR pathList, LPCSTR extList, TZqFileExtSlot* table);
+using GetPathDir_t = BOOL (*)(int index, LPCSTR pathList, LPSTR directory);
+using GetFileExt_t = int (*)(LPCSTR fileName, LPSTR ext, const TZqFileExtSlot* table);
+using StrRightCopy_t = LPSTR (*)(LPSTR dest, LPCSTR src, int count);
+// Drawing on device contexts; rectangles exclude their right and bottom edge.
+using GetDibPalSize_t = WORD (*)(const BITMAPINFOHEADER* header);
+using _StretchDIBits_t = int (*)(HDC dc, int x, int y, int width, int height, int srcX, int srcY, int srcWidth,
+                                 int srcHeight, const void* bits, const BITMAPINFO* header, UINT usage, DWORD rop);
+using _Line_t = BOOL (*)(HDC dc, int x1, int y1, int x2, int y2, int width, COLORREF color);
+using _Box_t = BOOL (*)(HDC dc, int left, int top, int right, int bottom, int width, COLORREF color);
+using _BoxFull_t = BOOL (*)(HDC dc, int left, int top, int right, int bottom, COLORREF color);
 using ZQVectorToRaster_t = HGLOBAL (*)(HGLOBAL vector, LONG bitCount, LONG flag, BYTE red, BYTE green, BYTE blue);
 
 using ZQFileType_t = BOOL (*)(LPCSTR name, LONG page, ZqFileInfo* info);
@@ -131,7 +155,7 @@ using ZQCreateVectImageEx_t = HGLOBAL (*)(BYTE kind, LONG, LONG, LONG, LONG);
   GENERIC(DataFileReadOpen, DataFileReadOpen) \
   GENERIC(DataFileWriteOpen, DataFileWriteOpen) \
   GENERIC(DataFileCreateOpen, DataFileCreateOpen) \
-  GENERIC(DataFileExist, DataFileExist) \
+  TYPED(DataFileExist, DataFileExist) \
   GENERIC(DataFileClose, DataFileClose) \
   GENERIC(DataFileDelete, DataFileDelete) \
   GENERIC(__hwrite, __hwrite) \
@@ -139,30 +163,30 @@ using ZQCreateVectImageEx_t = HGLOBAL (*)(BYTE kind, LONG, LONG, LONG, LONG);
   GENERIC(__llseek, __llseek) \
   GENERIC(DataFileSize, DataFileSize) \
   GENERIC(DataFileNameSize, DataFileNameSize) \
-  GENERIC(IsSetDrive, IsSetDrive) \
+  TYPED(IsSetDrive, IsSetDrive) \
   GENERIC(IsOkFileExt, IsOkFileExt) \
-  GENERIC(GetFileExt, GetFileExt) \
-  GENERIC(GetPathDir, GetPathDir) \
+  TYPED(GetFileExt, GetFileExt) \
+  TYPED(GetPathDir, GetPathDir) \
   GENERIC(GetFileDateTime, GetFileDateTime) \
-  GENERIC(GetFileDateTimeEx, GetFileDateTimeEx) \
-  GENERIC(GetPathFileDateTime, GetPathFileDateTime) \
-  GENERIC(GetPathFileExt, GetPathFileExt) \
-  GENERIC(GetFullpathFilename, GetFullpathFilename) \
-  GENERIC(CutPagefromFilename, CutPagefromFilename) \
-  GENERIC(GetPagefromFilename, GetPagefromFilename) \
+  TYPED(GetFileDateTimeEx, GetFileDateTimeEx) \
+  TYPED(GetPathFileDateTime, GetPathFileDateTime) \
+  TYPED(GetPathFileExt, GetPathFileExt) \
+  TYPED(GetFullpathFilename, GetFullpathFilename) \
+  TYPED(CutPagefromFilename, CutPagefromFilename) \
+  TYPED(GetPagefromFilename, GetPagefromFilename) \
   GENERIC(CreateFontFromPixel, CreateFontFromPixel) \
-  GENERIC(_StretchDIBits, _StretchDIBits) \
+  TYPED(_StretchDIBits, _StretchDIBits) \
   GENERIC(_StretchBlt, _StretchBlt) \
   GENERIC(DibNumColors, DibNumColors) \
-  GENERIC(GetDibPalSize, GetDibPalSize) \
+  TYPED(GetDibPalSize, GetDibPalSize) \
   GENERIC(IsGrayImage, IsGrayImage) \
   GENERIC(CreateBIPalette, CreateBIPalette) \
   GENERIC(GetRGBPixel, GetRGBPixel) \
   GENERIC(_SetPixel, _SetPixel) \
-  GENERIC(_Line, _Line) \
+  TYPED(_Line, _Line) \
   GENERIC(_Bezier, _Bezier) \
-  GENERIC(_Box, _Box) \
-  GENERIC(_BoxFull, _BoxFull) \
+  TYPED(_Box, _Box) \
+  TYPED(_BoxFull, _BoxFull) \
   GENERIC(_BoxFull2, _BoxFull2) \
   GENERIC(_BoxFullHatch, _BoxFullHatch) \
   GENERIC(_Ellipse, _Ellipse) \
@@ -180,13 +204,13 @@ using ZQCreateVectImageEx_t = HGLOBAL (*)(BYTE kind, LONG, LONG, LONG, LONG);
   GENERIC(SetPointsToMemory, SetPointsToMemory) \
   GENERIC(CutFrontSpace, CutFrontSpace) \
   GENERIC(CutBackSpace, CutBackSpace) \
-  GENERIC(SetTermYEN, SetTermYEN) \
+  TYPED(SetTermYEN, SetTermYEN) \
   GENERIC(CutTermYEN, CutTermYEN) \
   GENERIC(lstrchr, lstrchr) \
   GENERIC(lstrstr, lstrstr) \
   GENERIC(StrLeftCopy, StrLeftCopy) \
   GENERIC(StrMidCopy, StrMidCopy) \
-  GENERIC(StrRightCopy, StrRightCopy) \
+  TYPED(StrRightCopy, StrRightCopy) \
   GENERIC(CutMultiSpace, CutMultiSpace) \
   GENERIC(BitMapRotation, BitMapRotation) \
   GENERIC(GetAngleFrom2Points, GetAngleFrom2Points) \

@@ -7,6 +7,9 @@
 #include "platform/modules.h"
 
 bool g_ShowCursorDispFlag = false;
+short g_Sort = 0;
+short g_SortOrder = 0;
+TZqFileExtSlot g_FileExtArray[kZqFileExtEntries] = {};
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <string>
 
+#include "platform/winwidget.h"
+
 class QWidget;
 
 // Loads the libraries when no component is alive, then counts one more component of
@@ -18,6 +20,16 @@ int TerminateZQ(int kind);
 
 // Whether the mouse cursor is currently shown.
 extern bool g_ShowCursorDispFlag;
+
+// The sort key, the sort order and the extension table the slide list comparison reads;
+// the slide show component sets all three before it sorts. The table holds up to 1000
+// extensions of up to 63 bytes, each NUL-terminated in a 64-byte slot.
+inline constexpr int kZqFileExtEntries = 1000;
+inline constexpr int kZqFileExtLength = 64;
+using TZqFileExtSlot = char[kZqFileExtLength];
+extern short g_Sort;
+extern short g_SortOrder;
+extern TZqFileExtSlot g_FileExtArray[kZqFileExtEntries];
 
 // The file version (fileVersion true) or product version of an engine library, named as
 // the loader names it ("Zq7Com.DLL"); empty on every failure.
@@ -54,6 +66,13 @@ class TVZqNoUiControl : public QObject {
   Q_OBJECT
  public:
   explicit TVZqNoUiControl(QObject* owner = nullptr) : QObject(owner) {}
+};
+
+// A component with a window of its own, painted through its persistent surface.
+class TVZqUiControl : public platform::WinWidget {
+  Q_OBJECT
+ public:
+  explicit TVZqUiControl(QWidget* parent = nullptr) : platform::WinWidget(parent) {}
 };
 
 namespace zqinit {

@@ -24,6 +24,52 @@ platform::OpenDialogResult ScriptedDialogs::OpenFile(QWidget*, const platform::O
   return result;
 }
 
+bool ScriptedDialogs::ChooseColor(QWidget*, platform::ChooseColorRequest& request) {
+  platform::ChooseColorRequest shown = request;
+  shown.hook = nullptr;
+  log_->colorDialogs.push_back(shown);
+  std::optional<COLORREF> answer;
+  if (!colors.empty()) {
+    answer = colors.front();
+    colors.pop_front();
+  }
+  if (!answer) return false;
+  if (request.hook) request.hook(IDOK);
+  request.rgbResult = *answer;
+  return true;
+}
+
+namespace {
+class RecordedItems final : public platform::DialogItems {
+ public:
+  std::vector<int> hidden;
+  void ShowItem(int id, bool show) override {
+    if (!show) hidden.push_back(id);
+  }
+};
+}  // namespace
+
+bool ScriptedDialogs::ChooseFont(QWidget*, platform::ChooseFontRequest& request) {
+  ScriptLog::FontDialog shown;
+  if (request.logFont) shown.start = *request.logFont;
+  shown.flags = request.flags;
+  shown.color = request.color;
+  shown.fontType = request.fontType;
+  if (request.dialogTemplate) shown.dialogTemplate = *request.dialogTemplate;
+  RecordedItems items;
+  if (request.hook) request.hook(items);
+  shown.hidden = items.hidden;
+  log_->fontDialogs.push_back(shown);
+  std::optional<LOGFONT> answer;
+  if (!fonts.empty()) {
+    answer = fonts.front();
+    fonts.pop_front();
+  }
+  if (!answer || !request.logFont) return false;
+  *request.logFont = *answer;
+  return true;
+}
+
 ScopedScript::ScopedScript() : log_(std::make_shared<ScriptLog>()) {
   auto dialogs = std::make_unique<ScriptedDialogs>(log_);
   script_ = dialogs.get();

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,16 @@ struct ScriptLog {
   std::vector<platform::OpenDialogOptions> openDialogs;
   int beeps = 0;
   int unanswered = 0;  // questions asked with no scripted answer left (answered "No")
+  std::vector<platform::ChooseColorRequest> colorDialogs;  // as asked (hooks dropped)
+  struct FontDialog {
+    LOGFONT start;
+    DWORD flags = 0;
+    COLORREF color = 0;
+    int fontType = 0;
+    platform::DialogTemplate dialogTemplate;
+    std::vector<int> hidden;  // items the hook hid
+  };
+  std::vector<FontDialog> fontDialogs;
 };
 
 class ScriptedDialogs final : public platform::Dialogs {
@@ -29,10 +40,15 @@ class ScriptedDialogs final : public platform::Dialogs {
 
   std::deque<int> answers;                         // for Yes/No boxes; OK boxes take none
   std::deque<platform::OpenDialogResult> opens;    // cancelled when empty
+  // Colour and font dialogs: a value is chosen with OK, nullopt or an empty queue cancels.
+  std::deque<std::optional<COLORREF>> colors;
+  std::deque<std::optional<LOGFONT>> fonts;
 
   int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) override;
   void MessageBeep(UINT type) override;
   platform::OpenDialogResult OpenFile(QWidget* owner, const platform::OpenDialogOptions& options) override;
+  bool ChooseColor(QWidget* owner, platform::ChooseColorRequest& request) override;
+  bool ChooseFont(QWidget* owner, platform::ChooseFontRequest& request) override;
 
  private:
   std::shared_ptr<ScriptLog> log_;

@@ -21,17 +21,22 @@ std::uint32_t U32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 
 class Channel {
  public:
   explicit Channel(std::uint32_t mask)
-      : shift_(mask ? std::countr_zero(mask) : 0), max_(mask ? (mask >> shift_) : 0) {}
-  bool present() const { return max_ != 0; }
+      : shift_(mask ? std::countr_zero(mask) : 0), max_(mask ? (mask >> shift_) : 0), width_(std::bit_width(max_)) {}
+  // Narrow channels repeat their bits to fill the byte (5-bit 24 gives 198, as the usual
+  // decoders do); wide ones keep their top 8 bits.
   BYTE Get(std::uint32_t pixel) const {
     if (!max_) return 0;
-    const std::uint64_t v = (pixel >> shift_) & max_;
-    return static_cast<BYTE>((v * 255 + max_ / 2) / max_);
+    const std::uint32_t v = (pixel >> shift_) & max_;
+    if (width_ >= 8) return static_cast<BYTE>(v >> (width_ - 8));
+    unsigned out = 0;
+    for (int left = 8; left > 0; left -= width_) out |= left >= width_ ? v << (left - width_) : v >> (width_ - left);
+    return static_cast<BYTE>(out);
   }
 
  private:
   int shift_;
   std::uint32_t max_;
+  int width_;
 };
 
 struct Header {

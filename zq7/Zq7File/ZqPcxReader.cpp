@@ -81,13 +81,13 @@ WORD ZqPcxDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progres
     } else {
       dib.SetGreyPalette(false);
     }
+  } else if (colors == 2) {
+    // Monochrome PCX is black and white whatever the header's palette holds; writers
+    // leave it empty or fill it with anything.
+    dib.Palette()[1] = RGBQUAD{255, 255, 255, 0};
   } else if (colors) {
     const std::uint8_t* p = data + 16;
     for (unsigned i = 0; i < colors && i < 16; ++i) dib.Palette()[i] = RGBQUAD{p[3 * i + 2], p[3 * i + 1], p[3 * i], 0};
-    if (colors == 2 && std::memcmp(p, p + 3, 3) == 0) {
-      dib.Palette()[0] = RGBQUAD{0, 0, 0, 0};
-      dib.Palette()[1] = RGBQUAD{255, 255, 255, 0};
-    }
   }
 
   RleStream stream(data, size, data[2] == 1);

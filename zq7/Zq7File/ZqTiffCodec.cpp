@@ -205,11 +205,12 @@ void FillPalette(TIFF* tif, ZqDibBuilder& dib, unsigned bps) {
   }
   if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b) return;
   const unsigned n = std::min(dib.colors(), 1u << bps);
-  // Some old writers store 8-bit values in the 16-bit colour map.
+  // Some old writers store 8-bit values in the 16-bit colour map. Full 16-bit entries are
+  // truncated to 8 bits, as ImageMagick and libtiff's RGBA reader show them.
   bool eightBit = true;
   for (unsigned i = 0; i < n && eightBit; ++i) eightBit = r[i] < 256 && g[i] < 256 && b[i] < 256;
   for (unsigned i = 0; i < n; ++i) {
-    auto c = [&](std::uint16_t v) { return static_cast<BYTE>(eightBit ? v : v >> 8); };
+    auto c = [&](std::uint16_t v) { return static_cast<BYTE>(eightBit ? v : v / 257); };
     dib.Palette()[i] = RGBQUAD{c(b[i]), c(g[i]), c(r[i]), 0};
   }
 }

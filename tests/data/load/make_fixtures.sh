@@ -190,4 +190,7 @@ for f in *.bmp *.png *.jpg *.gif *.tif *.pcx *.jp2 *.j2k; do
   convert "$f[0]" -colorspace sRGB -alpha on -depth 8 "rgba:$f.rgba"
 done
 convert "gif89.gif[1]" -alpha on -depth 8 "rgba:gif89.gif.1.rgba"
+# ImageMagick 6 shows 1-bit PCX inverted (0 white); the expected pixels of pcx1.pcx are
+# its source picture, where a set bit is white as PCX writers intend.
+convert "$work/bw.pbm" -alpha on -depth 8 "rgba:pcx1.pcx.rgba"
 convert "twopages.tif[1]" -alpha on -depth 8 "rgba:twopages.tif.1.rgba"

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/dib.h"
+#include "platform/memory.h"
+#include "tests/support/TempDir.h"
+#include "zq7/Zq7Com/ZqStatus.h"
+#include "zq7/Zq7File/ZqFileLoad.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string SourceDir() {
+  const char* dir = std::getenv("TESMARIN_SOURCE_DIR");
+  return dir ? dir : TESMARIN_SOURCE_FALLBACK;
+}
+std::string Fixture(const std::string& name) { return SourceDir() + "/tests/data/load/" + name; }
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+HGLOBAL Load(const std::string& path, int page = 0, ZqProgressProc callback = nullptr) {
+  return ZQFileLoad(path.c_str(), page, 0, 0, callback, "", "", "");
+}
+
+// A decoded DIB as its header, its colour table and RGBA pixels, top row first.
+struct Decoded {
+  BITMAPINFOHEADER header;
+  std::vector<RGBQUAD> palette;
+  std::vector<std::uint8_t> rgba;
+};
+
+Decoded Decode(HGLOBAL h) {
+  Decoded d;
+  platform::GlobalLockGuard lock(h);
+  if (!lock) return d;
+  const auto* base = lock.as<const std::uint8_t>();
+  std::memcpy(&d.header, base, sizeof d.header);
+  const BITMAPINFOHEADER& hd = d.header;
+  EXPECT_EQ(GlobalSize(h), platform::PackedDibSize(hd)) << "block size matches the header";
+  const std::uint32_t colors = hd.biBitCount <= 8 ? platform::DibColorCount(hd) : 0;
+  const auto* pal = reinterpret_cast<const RGBQUAD*>(base + hd.biSize);
+  d.palette.assign(pal, pal + colors);
+  const std::uint8_t* bits = base + platform::DibBitsOffset(hd);
+  const std::uint64_t stride = platform::DibStride(hd.biWidth, hd.biBitCount);
+  const std::uint32_t w = static_cast<std::uint32_t>(hd.biWidth), ht = static_cast<std::uint32_t>(platform::DibAbsHeight(hd));
+  d.rgba.resize(std::size_t{w} * ht * 4);
+  for (std::uint32_t y = 0; y < ht; ++y) {
+    const std::uint8_t* row = bits + stride * (hd.biHeight > 0 ? ht - 1 - y : y);
+    for (std::uint32_t x = 0; x < w; ++x) {
+      std::uint8_t* o = &d.rgba[(std::size_t{y} * w + x) * 4];
+      if (hd.biBitCount <= 8) {
+        const unsigned per = 8 / hd.biBitCount;
+        const unsigned index = (row[x / per] >> ((per - 1 - x % per) * hd.biBitCount)) & ((1u << hd.biBitCount) - 1);
+        EXPECT_LT(index, colors) << "pixel " << x << "," << y << " indexes past the colour table";
+        const RGBQUAD q = index < colors ? pal[index] : RGBQUAD{};
+        o[0] = q.rgbRed, o[1] = q.rgbGreen, o[2] = q.rgbBlue, o[3] = 255;
+      } else {
+        const std::uint8_t* p = row + std::size_t{x} * (hd.biBitCount / 8);
+        o[0] = p[2], o[1] = p[1], o[2] = p[0], o[3] = hd.biBitCount == 32 ? p[3] : 255;
+      }
+    }
+  }
+  return d;
+}
+
+// Compares with the RGBA pixels ImageMagick decoded; on a difference reports the first
+// differing pixel and writes both images (as PAM) beside the test's output.
+::testing::AssertionResult SamePixels(const std::string& name, const Decoded& d, const std::string& expectedPath, int tolerance) {
+  const std::string expected = ReadAll(expectedPath);
+  if (expected.size() != d.rgba.size())
+    return ::testing::AssertionFailure() << name << ": " << d.rgba.size() << " bytes decoded, " << expected.size() << " expected";
+  const std::uint32_t w = static_cast<std::uint32_t>(d.header.biWidth);
+  const bool alpha = d.header.biBitCount == 32;
+  for (std::size_t i = 0; i < expected.size(); i += 4) {
+    const auto* e = reinterpret_cast<const std::uint8_t*>(expected.data() + i);
+    const std::uint8_t* a = &d.rgba[i];
+    bool differs = alpha && std::abs(int(a[3]) - int(e[3])) > tolerance;
+    if (!alpha || e[3] != 0)  // colour under full transparency is not defined
+      for (int c = 0; c < 3; ++c) differs = differs || std::abs(int(a[c]) - int(e[c])) > tolerance;
+    if (differs) {
+      auto pam = [&](const std::string& file, const std::uint8_t* px) {
+        std::ofstream out(file, std::ios::binary);
+        out << "P7\nWIDTH " << w << "\nHEIGHT " << expected.size() / 4 / w << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+        out.write(reinterpret_cast<const char*>(px), static_cast<std::streamsize>(expected.size()));
+      };
+      pam(name + ".actual.pam", d.rgba.data());
+      pam(name + ".expected.pam", reinterpret_cast<const std::uint8_t*>(expected.data()));
+      const std::size_t p = i / 4;
+      return ::testing::AssertionFailure() << name << ": first difference at " << p % w << "," << p / w << ": got " << int(a[0]) << ","
+                                           << int(a[1]) << "," << int(a[2]) << "," << int(a[3]) << " expected " << int(e[0]) << ","
+                                           << int(e[1]) << "," << int(e[2]) << "," << int(e[3]);
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+struct FixtureCase {
+  const char* file;
+  WORD bits;         // DIB bit count
+  DWORD colors;      // colour table entries
+  int xdpi, ydpi;    // -1: not checked
+  int tolerance;     // per channel
+};
+
+std::ostream& operator<<(std::ostream& os, const FixtureCase& c) { return os << c.file; }
+
+class LoadFixture : public ::testing::TestWithParam<FixtureCase> {};
+
+TEST_P(LoadFixture, MatchesImageMagickPixelsAndHeader) {
+  const FixtureCase& c = GetParam();
+  const std::size_t blocks = GlobalBlockCount();
+  const HGLOBAL h = Load(Fixture(c.file));
+  ASSERT_NE(h, 0u) << c.file << " status " << ZQGetErrorStatus();
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_OK);
+  const Decoded d = Decode(h);
+  EXPECT_EQ(d.header.biSize, 40u);
+  EXPECT_EQ(d.header.biWidth, 37);
+  EXPECT_EQ(d.header.biHeight, 23) << "bottom-up";
+  EXPECT_EQ(d.header.biBitCount, c.bits);
+  EXPECT_EQ(d.header.biCompression, BI_RGB);
+  EXPECT_EQ(d.palette.size(), c.colors);
+  if (c.xdpi >= 0) {
+    EXPECT_EQ(platform::DpiFromPelsPerMeter(d.header.biXPelsPerMeter), c.xdpi);
+  }
+  if (c.ydpi >= 0) {
+    EXPECT_EQ(platform::DpiFromPelsPerMeter(d.header.biYPelsPerMeter), c.ydpi);
+  }
+  EXPECT_TRUE(SamePixels(c.file, d, Fixture(std::string(c.file) + ".rgba"), c.tolerance));
+  EXPECT_EQ(GlobalFree(h), 0u);
+  EXPECT_EQ(GlobalBlockCount(), blocks);
+}
+
+// JPEG pixels may differ by a level or two where ImageMagick's decoder settings differ.
+constexpr int kLossy = 3;
+const FixtureCase kFixtures[] = {
+    {"bmp24.bmp", 24, 0, -1, -1, 0},
+    {"bmp8.bmp", 8, 256, -1, -1, 0},
+    {"bmp4.bmp", 4, 16, -1, -1, 0},
+    {"bmp1.bmp", 1, 2, -1, -1, 0},
+    {"rle8.bmp", 8, 256, -1, -1, 0},
+    {"rle4.bmp", 4, 16, 72, 72, 0},
+    {"bmp565.bmp", 24, 0, -1, -1, 0},
+    {"bmp32a.bmp", 32, 0, -1, -1, 0},
+    {"os2.bmp", 8, 256, 0, 0, 0},
+    {"topdown.bmp", 24, 0, -1, -1, 0},
+    {"grey1.png", 1, 2, 0, 0, 0},
+    {"grey2.png", 8, 256, 0, 0, 0},
+    {"grey4.png", 4, 16, 0, 0, 0},
+    {"grey16.png", 8, 256, 0, 0, 1},
+    {"pal4.png", 4, 16, -1, -1, 0},
+    {"paltrns.png", 32, 0, -1, -1, 0},
+    {"rgb8.png", 24, 0, 300, 300, 0},
+    {"rgb16.png", 24, 0, -1, -1, 1},
+    {"rgba.png", 32, 0, -1, -1, 0},
+    {"greyalpha.png", 32, 0, -1, -1, 0},
+    {"interlaced.png", 24, 0, -1, -1, 0},
+    {"baseline.jpg", 24, 0, 0, 0, kLossy},
+    {"progressive.jpg", 24, 0, 0, 0, kLossy},
+    {"grey.jpg", 8, 256, 0, 0, kLossy},
+    {"cmyk.jpg", 24, 0, -1, -1, kLossy},
+    {"density.jpg", 24, 0, 72, 150, kLossy},
+    {"gif87.gif", 8, 64, 0, 0, 0},
+    {"gif89.gif", 8, 32, 0, 0, 0},
+    {"interlaced.gif", 8, 64, 0, 0, 0},
+    {"rgb_none.tif", 24, 0, 300, 300, 0},
+    {"rgb_lzw.tif", 24, 0, 300, 300, 0},
+    {"rgb_packbits.tif", 24, 0, 300, 300, 0},
+    {"rgb_zip.tif", 24, 0, 300, 300, 0},
+    {"rgb_jpeg.tif", 24, 0, 300, 300, kLossy},
+    {"rgb_tiled.tif", 24, 0, 300, 300, 0},
+    {"rgb_planar.tif", 24, 0, 300, 300, 0},
+    {"bw_g3.tif", 1, 2, -1, -1, 0},
+    {"bw_g3_2d.tif", 1, 2, -1, -1, 0},
+    {"bw_g4.tif", 1, 2, -1, -1, 0},
+    {"bw_miniswhite.tif", 1, 2, -1, -1, 0},
+    {"rgb16.tif", 24, 0, -1, -1, 1},
+    {"cmyk.tif", 24, 0, -1, -1, 1},
+    {"pal4.tif", 4, 16, -1, -1, 0},
+    {"grey8.tif", 8, 256, -1, -1, 0},
+    {"rgba.tif", 32, 0, -1, -1, 0},
+    {"twopages.tif", 24, 0, 300, 300, 0},
+    {"pcx24.pcx", 24, 0, -1, -1, 0},
+    {"pcx8.pcx", 8, 256, -1, -1, 0},
+    {"pcx1.pcx", 1, 2, 96, 96, 0},
+    {"pcx4planes.pcx", 4, 16, 300, 200, 0},
+    {"rgb.jp2", 24, 0, 0, 0, 0},
+    {"rgb.j2k", 24, 0, 0, 0, 0},
+    {"grey.jp2", 8, 256, 0, 0, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Fixtures, LoadFixture, ::testing::ValuesIn(kFixtures));
+
+}  // namespace

@@ -199,4 +199,212 @@ const FixtureCase kFixtures[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Fixtures, LoadFixture, ::testing::ValuesIn(kFixtures));
 
+TEST(ZqFileLoad, PagesSelectFramesAndDirectories) {
+  struct Case {
+    const char* file;
+    int page;
+    const char* expected;  // RGBA reference; null: the page does not exist
+  };
+  const Case cases[] = {
+      {"gif89.gif", 1, "gif89.gif.1.rgba"},       {"gif89.gif", kZqAllPages, "gif89.gif.rgba"},
+      {"gif89.gif", 2, nullptr},                  {"twopages.tif", 1, "twopages.tif.1.rgba"},
+      {"twopages.tif", kZqAllPages, "twopages.tif.rgba"}, {"twopages.tif", 2, nullptr},
+      {"baseline.jpg", kZqAllPages, "baseline.jpg.rgba"}, {"baseline.jpg", 1, nullptr},
+      {"bmp24.bmp", -1, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " page " + std::to_string(c.page));
+    const std::size_t blocks = GlobalBlockCount();
+    const HGLOBAL h = Load(Fixture(c.file), c.page);
+    if (!c.expected) {
+      EXPECT_EQ(h, 0u);
+      EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_BAD_PARAMETER);
+    } else {
+      ASSERT_NE(h, 0u) << ZQGetErrorStatus();
+      EXPECT_TRUE(SamePixels(c.file, Decode(h), Fixture(c.expected), std::string(c.file).ends_with(".jpg") ? kLossy : 0));
+      GlobalFree(h);
+    }
+    EXPECT_EQ(GlobalBlockCount(), blocks);
+  }
+}
+
+TEST(ZqFileLoad, SecondTiffPageIsBilevelWithItsOwnHeader) {
+  const HGLOBAL h = ZQTiffFileLoad(Fixture("twopages.tif").c_str(), 1, nullptr, "", "", "");
+  ASSERT_NE(h, 0u);
+  const Decoded d = Decode(h);
+  EXPECT_EQ(d.header.biBitCount, 1);
+  ASSERT_EQ(d.palette.size(), 2u);
+  EXPECT_EQ(d.palette[0].rgbRed, 0) << "min-is-black: black first";
+  GlobalFree(h);
+}
+
+TEST(ZqFileLoad, MinIsWhiteKeepsPixelsAndPutsWhiteFirst) {
+  const HGLOBAL h = Load(Fixture("bw_miniswhite.tif"));
+  ASSERT_NE(h, 0u);
+  const Decoded d = Decode(h);
+  ASSERT_EQ(d.palette.size(), 2u);
+  EXPECT_EQ(d.palette[0].rgbRed, 255);
+  EXPECT_EQ(d.palette[1].rgbRed, 0);
+  GlobalFree(h);
+}
+
+// Each format's own loader reads its format and refuses the others by content.
+TEST(ZqFileLoad, FormatLoadersAcceptOnlyTheirFormat) {
+  using Loader = HGLOBAL (*)(const char*);
+  struct Case {
+    const char* name;
+    Loader load;
+    const char* own;
+  };
+  const Case cases[] = {
+      {"bmp", [](const char* f) { return ZQBmpFileLoad(f, nullptr, "", "", ""); }, "rle8.bmp"},
+      {"jpeg", [](const char* f) { return ZQJpegFileLoad(f, nullptr, "", "", ""); }, "cmyk.jpg"},
+      {"pcx", [](const char* f) { return ZQPcxFileLoad(f, nullptr, "", "", ""); }, "pcx8.pcx"},
+      {"j2k", [](const char* f) { return ZQJ2kFileLoad(f, nullptr, "", "", ""); }, "rgb.j2k"},
+      {"jp2", [](const char* f) { return ZQJ2kFileLoad(f, nullptr, "", "", ""); }, "grey.jp2"},
+      {"gif", [](const char* f) { return ZQGifFileLoad(f, 0, nullptr, "", "", ""); }, "interlaced.gif"},
+      {"tiff", [](const char* f) { return ZQTiffFileLoad(f, 0, nullptr, "", "", ""); }, "bw_g4.tif"},
+      {"png", [](const char* f) { return ZQPngFileLoad(f, nullptr, "", "", ""); }, "rgba.png"},
+      {"pngex1", [](const char* f) { return ZQPngFileLoadEx(f, 1, nullptr, "", "", ""); }, "grey4.png"},
+      {"pngex2", [](const char* f) { return ZQPngFileLoadEx(f, 2, nullptr, "", "", ""); }, "grey4.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HGLOBAL own = c.load(Fixture(c.own).c_str());
+    EXPECT_NE(own, 0u);
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_OK);
+    GlobalFree(own);
+    // A file of another format with a misleading extension is refused.
+    testsupport::TempDir dir;
+    const std::string other = std::string(c.own).ends_with(".pcx") ? "bmp8.bmp" : "pcx8.pcx";
+    const std::string disguised = dir.Write(std::string("x.") + c.name, ReadAll(Fixture(other)));
+    EXPECT_EQ(c.load(disguised.c_str()), 0u);
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED);
+  }
+  EXPECT_EQ(ZQPngFileLoadEx(Fixture("rgba.png").c_str(), 3, nullptr, "", "", ""), 0u);
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_BAD_PARAMETER);
+}
+
+TEST(ZqFileLoad, ArgumentsAndFilesThatAreNoImages) {
+  testsupport::TempDir dir;
+  EXPECT_EQ(ZQFileLoad(nullptr, 0, 0, 0, nullptr, nullptr, nullptr, nullptr), 0u);
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_BAD_PARAMETER);
+  EXPECT_EQ(Load(dir.path() + "missing.jpg"), 0u);
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_FILE_NOT_FOUND);
+  EXPECT_EQ(Load(dir.path()), 0u) << "a folder";
+  EXPECT_NE(ZQGetErrorStatus(), ZQ_OK);
+  EXPECT_EQ(Load(dir.Write("empty.png", "")), 0u);
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED);
+  EXPECT_EQ(Load(dir.Write("text.bmp", "just some text, not a picture")), 0u);
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED);
+  // A success clears an earlier failure's status.
+  const HGLOBAL h = Load(Fixture("bmp1.bmp"));
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_OK);
+  GlobalFree(h);
+}
+
+std::vector<int> g_percents;
+int g_cancelAt = -1;  // number of calls after which the callback answers 0
+BOOL Record(int percent) {
+  g_percents.push_back(percent);
+  return static_cast<int>(g_percents.size()) == g_cancelAt ? FALSE : TRUE;
+}
+
+// A plain 24-bit BMP of the given size, written here so that the test needs no tool.
+std::string MakeBmp(int width, int height) {
+  BITMAPINFOHEADER h;
+  h.biWidth = width;
+  h.biHeight = height;
+  h.biBitCount = 24;
+  const std::uint64_t image = platform::DibStride(width, 24) * static_cast<std::uint64_t>(height);
+  std::string file = "BM";
+  auto put32 = [&](std::uint32_t v) { file.append(reinterpret_cast<const char*>(&v), 4); };
+  put32(static_cast<std::uint32_t>(14 + 40 + image));
+  put32(0);
+  put32(14 + 40);
+  file.append(reinterpret_cast<const char*>(&h), sizeof h);
+  for (std::uint64_t i = 0; i < image; ++i) file.push_back(static_cast<char>(i * 7));
+  return file;
+}
+
+TEST(ZqFileLoad, ProgressRisesInSmallStepsToHundred) {
+  testsupport::TempDir dir;
+  const std::string big = dir.Write("big.bmp", MakeBmp(300, 1000));
+  g_percents.clear();
+  g_cancelAt = -1;
+  const HGLOBAL h = Load(big, 0, Record);
+  ASSERT_NE(h, 0u);
+  GlobalFree(h);
+  ASSERT_FALSE(g_percents.empty());
+  EXPECT_EQ(g_percents.back(), 100);
+  EXPECT_LE(g_percents.front(), 5);
+  for (std::size_t i = 1; i < g_percents.size(); ++i) {
+    EXPECT_GT(g_percents[i], g_percents[i - 1]) << "each value once, rising";
+    EXPECT_LE(g_percents[i] - g_percents[i - 1], 5) << "at least every few percent";
+  }
+}
+
+// Every fixture reports progress ending at 100, and a 0 answer at the first or a later
+// call cancels with nothing leaked.
+TEST_P(LoadFixture, ProgressAndCancel) {
+  const std::string path = Fixture(GetParam().file);
+  g_percents.clear();
+  g_cancelAt = -1;
+  HGLOBAL h = Load(path, 0, Record);
+  ASSERT_NE(h, 0u);
+  GlobalFree(h);
+  ASSERT_FALSE(g_percents.empty());
+  EXPECT_EQ(g_percents.back(), 100);
+  const std::size_t calls = g_percents.size();
+  for (int at : {1, static_cast<int>(calls + 1) / 2, static_cast<int>(calls)}) {
+    SCOPED_TRACE("cancel at call " + std::to_string(at));
+    const std::size_t blocks = GlobalBlockCount();
+    g_percents.clear();
+    g_cancelAt = at;
+    h = Load(path, 0, Record);
+    EXPECT_EQ(h, 0u);
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_CANCELLED);
+    EXPECT_EQ(static_cast<int>(g_percents.size()), at) << "no call after the cancellation";
+    EXPECT_EQ(GlobalBlockCount(), blocks);
+  }
+  g_cancelAt = -1;
+}
+
+// Cut and damaged copies of every fixture: a status or a picture, never a crash or a
+// leak; a file cut in half always fails.
+TEST_P(LoadFixture, TruncatedAndCorruptedCopiesGiveAStatus) {
+  const std::string whole = ReadAll(Fixture(GetParam().file));
+  testsupport::TempDir dir;
+  auto attempt = [&](const std::string& contents, const std::string& what) {
+    SCOPED_TRACE(what);
+    const std::size_t blocks = GlobalBlockCount();
+    const HGLOBAL h = Load(dir.Write("damaged", contents));
+    const WORD status = ZQGetErrorStatus();
+    if (h) {
+      EXPECT_EQ(status, ZQ_OK);
+      GlobalFree(h);
+    } else {
+      EXPECT_NE(status, ZQ_OK);
+    }
+    EXPECT_EQ(GlobalBlockCount(), blocks);
+    return h != 0;
+  };
+  for (std::size_t keep : {std::size_t{8}, std::size_t{20}, std::size_t{60}, whole.size() / 4, whole.size() / 2, whole.size() - 40})
+    attempt(whole.substr(0, keep), "cut to " + std::to_string(keep));
+  const std::string name = GetParam().file;
+  // openjpeg decodes a code stream cut between quality layers without complaint.
+  if (!name.ends_with(".jp2") && !name.ends_with(".j2k")) {
+    EXPECT_FALSE(attempt(whole.substr(0, whole.size() / 2), "half"));
+  }
+  std::uint32_t seed = 12345;
+  for (int round = 0; round < 40; ++round) {
+    std::string copy = whole;
+    for (int k = 0; k < 1 + round % 8; ++k) {
+      seed = seed * 1103515245 + 12345;
+      copy[seed % copy.size()] = static_cast<char>(seed >> 16);
+    }
+    attempt(copy, "corrupted round " + std::to_string(round));
+  }
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -405,6 +407,126 @@ TEST_P(LoadFixture, TruncatedAndCorruptedCopiesGiveAStatus) {
     }
     attempt(copy, "corrupted round " + std::to_string(round));
   }
+}
+
+}  // namespace
+
+namespace {
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+void PutBe32(std::string& s, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (24 - 8 * i));
+}
+void PutLe(std::string& s, std::size_t at, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+std::uint32_t GetLe(const std::string& s, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+  return v;
+}
+
+// The fixtures with headers that claim huge pictures (their data stays small).
+std::string Huge(const std::string& file) {
+  std::string s = ReadAll(Fixture(file));
+  if (file.ends_with(".bmp")) {  // 16384 x 16384 at 32 bits: a DIB just over 1 GiB
+    PutLe(s, 18, 16384, 4);
+    PutLe(s, 22, 16384, 4);
+  } else if (file.ends_with(".pcx")) {  // 20000 x 20000: over 2^28 pixels
+    PutLe(s, 8, 19999, 2);
+    PutLe(s, 10, 19999, 2);
+    PutLe(s, 66, 20000, 2);
+  } else if (file.ends_with(".gif")) {
+    PutLe(s, 6, 65535, 2);
+    PutLe(s, 8, 65535, 2);
+  } else if (file.ends_with(".jpg")) {
+    const std::size_t sof = s.find("\xFF\xC0");
+    s[sof + 5] = s[sof + 7] = '\xEA';  // 60000 x 60000
+    s[sof + 6] = s[sof + 8] = '\x60';
+  } else if (file.ends_with(".png")) {
+    PutBe32(s, 16, 60000);
+    PutBe32(s, 20, 60000);
+    PutBe32(s, 29, Crc32(s.substr(12, 17)));
+  } else if (file.ends_with(".tif")) {
+    const std::uint32_t ifd = GetLe(s, 4, 4);
+    for (std::uint32_t i = 0, n = GetLe(s, ifd, 2); i < n; ++i) {
+      const std::size_t e = ifd + 2 + 12 * i;
+      const std::uint32_t tag = GetLe(s, e, 2);
+      if (tag == 256 || tag == 257) PutLe(s, e + 8, 60000, GetLe(s, e + 2, 2) == 3 ? 2 : 4);
+    }
+  } else if (file.ends_with(".j2k")) {  // SIZ: image and tile 60000 x 60000
+    for (std::size_t at : {8u, 12u, 24u, 28u}) PutBe32(s, at, 60000);
+  }
+  return s;
+}
+
+TEST(ZqFileLoad, HugeHeadersAreRefusedBeforeAllocating) {
+  testsupport::TempDir dir;
+  for (const char* file : {"bmp32a.bmp", "pcx24.pcx", "gif87.gif", "baseline.jpg", "rgb8.png", "rgb_none.tif", "bw_g4.tif", "rgb.j2k"}) {
+    SCOPED_TRACE(file);
+    const std::size_t blocks = GlobalBlockCount();
+    EXPECT_EQ(Load(dir.Write(std::string("huge_") + file, Huge(file))), 0u);
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_TOO_LARGE);
+    EXPECT_EQ(GlobalBlockCount(), blocks);
+  }
+}
+
+// Files a fuzzer found troublesome: each gives a status (or a picture) without crashing.
+TEST(ZqFileLoad, FuzzerFindingsGiveAStatus) {
+  const fs::path regress = fs::path(SourceDir()) / "tests/data/regress";
+  ASSERT_TRUE(fs::is_directory(regress));
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(regress)) {
+    if (!entry.is_regular_file() || !entry.path().filename().string().starts_with("load_")) continue;
+    SCOPED_TRACE(entry.path().string());
+    ++files;
+    const std::size_t blocks = GlobalBlockCount();
+    const HGLOBAL h = Load(entry.path().string());
+    if (h) {
+      GlobalFree(h);
+    } else {
+      EXPECT_NE(ZQGetErrorStatus(), ZQ_OK);
+    }
+    EXPECT_EQ(GlobalBlockCount(), blocks);
+  }
+  EXPECT_GT(files, 0);
+}
+
+// Every public test file loads or gives a status; the counts go to the test's output.
+TEST(ZqFileLoad, CorpusFilesLoadOrGiveAStatus) {
+  const fs::path corpus = fs::path(SourceDir()) / "../shared/corpus/files";
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus << " (it is present in CI)";
+  std::map<WORD, int> byStatus;
+  int files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+    if (!entry.is_regular_file()) continue;
+    SCOPED_TRACE(entry.path().string());
+    ++files;
+    const std::size_t blocks = GlobalBlockCount();
+    const HGLOBAL h = Load(entry.path().string());
+    const WORD status = ZQGetErrorStatus();
+    ++byStatus[status];
+    if (h) {
+      EXPECT_EQ(status, ZQ_OK);
+      const Decoded d = Decode(h);
+      EXPECT_GT(d.header.biWidth, 0);
+      GlobalFree(h);
+    } else {
+      EXPECT_NE(status, ZQ_OK);
+    }
+    EXPECT_EQ(GlobalBlockCount(), blocks);
+  }
+  std::string summary;
+  for (const auto& [status, count] : byStatus) summary += " status " + std::to_string(status) + ": " + std::to_string(count) + ";";
+  std::printf("corpus: %d files;%s\n", files, summary.c_str());
+  EXPECT_GT(files, 0);
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ WORD StatusFromCode(int code) {
   switch (code) {
     case JERR_OUT_OF_MEMORY:
       return ZQ_ERR_NO_MEMORY;
+    case JERR_IMAGE_TOO_BIG:
+      return ZQ_ERR_TOO_LARGE;
     case JERR_BAD_PRECISION:
     case JERR_CONVERSION_NOTIMPL:
     case JERR_NO_ARITH_TABLE:

@@ -1,6 +1,7 @@
 #include "zq7/Zq7File/ZqTiffCodec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,8 +16,21 @@ namespace {
 
 // Largest buffer libtiff may allocate for one strip or tile, and the largest we allocate.
 constexpr std::uint64_t kMaxBufferBytes = kZqMaxDibBytes;
-// Rows per band of the RGBA reader.
+// Rows per band of the RGBA reader, at least.
 constexpr std::uint32_t kRgbaBandRows = 64;
+
+// Bands of the RGBA reader hold whole strips or tile rows: some codecs (old-style JPEG)
+// cannot decode the same strip or tile a second time for the next band.
+std::uint32_t RgbaBandRows(TIFF* tif, std::uint32_t height) {
+  std::uint32_t unit = height;
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  unit = std::clamp<std::uint32_t>(unit, 1, height);
+  const std::uint64_t rows = (std::uint64_t{kRgbaBandRows} + unit - 1) / unit * unit;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(rows, height));
+}
 
 int CountError(TIFF*, void* user, const char*, const char*, va_list) {
   ++*static_cast<int*>(user);
@@ -61,13 +75,14 @@ class RgbaReader {
 };
 
 // How stored rows become DIB rows.
-enum class RowKind { Copy, Grey2, Grey16, Rgb8, Rgb16, Cmyk8, Cmyk16 };
+enum class RowKind { Copy, Grey2, Grey16, Rgb8, Rgb16, Cmyk8, Cmyk16, GreyBits, RgbBits };
 
 struct Layout {
   RowKind kind = RowKind::Copy;
   unsigned dibBits = 0;
   unsigned colors = 0;
   unsigned samples = 1;    // samples per pixel as stored
+  unsigned bits = 8;       // bits per sample, for the layouts of any depth
   bool alpha = false;      // the fourth sample is alpha
   bool associated = false; // the colour samples are premultiplied by it
   std::uint64_t copyBytes = 0;
@@ -79,6 +94,29 @@ std::uint16_t Load16(const std::uint8_t* p) {
   return v;
 }
 BYTE To8(std::uint16_t v) { return static_cast<BYTE>((v + 128u) / 257u); }
+
+// Sample i of a row packed at `bits` bits per sample (1..32), scaled to 0..255. libtiff
+// hands 24 and 32-bit samples over in the machine's byte order; other depths are packed
+// bit strings, first bit highest.
+BYTE SampleAt(const std::uint8_t* row, std::uint64_t i, unsigned bits) {
+  static_assert(std::endian::native == std::endian::little);
+  std::uint64_t bit = i * bits;
+  std::uint64_t v = 0;
+  if (bits == 24 || bits == 32) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, row + bit / 8, bits / 8);
+    v = word;
+  }
+  for (unsigned left = (bits == 24 || bits == 32) ? 0 : bits; left > 0;) {
+    const unsigned inByte = 8 - static_cast<unsigned>(bit % 8);
+    const unsigned take = std::min(inByte, left);
+    v = (v << take) | ((row[bit / 8] >> (inByte - take)) & ((1u << take) - 1));
+    bit += take;
+    left -= take;
+  }
+  const std::uint64_t max = (std::uint64_t{1} << bits) - 1;
+  return static_cast<BYTE>((v * 255 + max / 2) / max);
+}
 
 void StoreColour(BYTE* px, unsigned r, unsigned g, unsigned b, unsigned a, const Layout& l) {
   if (l.alpha && l.associated && a != 0 && a != 255) {
@@ -113,6 +151,16 @@ void ConvertRow(const Layout& l, const std::uint8_t* src, BYTE* dst, std::uint32
       for (std::uint32_t x = 0; x < width; ++x, src += 2 * n, dst += out)
         StoreColour(dst, To8(Load16(src)), To8(Load16(src + 2)), To8(Load16(src + 4)), l.alpha ? To8(Load16(src + 6)) : 255, l);
       break;
+    case RowKind::GreyBits:
+      for (std::uint32_t x = 0; x < width; ++x) dst[x] = SampleAt(src, x, l.bits);
+      break;
+    case RowKind::RgbBits:
+      for (std::uint32_t x = 0; x < width; ++x, dst += out) {
+        const std::uint64_t first = std::uint64_t{x} * n;
+        StoreColour(dst, SampleAt(src, first, l.bits), SampleAt(src, first + 1, l.bits), SampleAt(src, first + 2, l.bits),
+                    l.alpha ? SampleAt(src, first + 3, l.bits) : 255, l);
+      }
+      break;
     case RowKind::Cmyk8:
     case RowKind::Cmyk16:
       for (std::uint32_t x = 0; x < width; ++x, dst += 3) {
@@ -131,7 +179,12 @@ void ConvertRow(const Layout& l, const std::uint8_t* src, BYTE* dst, std::uint32
 // The direct layout for this directory, or false when the RGBA reader must do it.
 bool ChooseLayout(TIFF* tif, std::uint32_t width, Layout* l) {
   std::uint16_t bps = 1, spp = 1, planar = PLANARCONFIG_CONTIG, photometric = 0, compression = COMPRESSION_NONE;
+  std::uint16_t format = SAMPLEFORMAT_UINT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+  if (format != SAMPLEFORMAT_UINT) return false;
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+  if (bps == 0 || bps > 32) return false;
+  l->bits = bps;
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
   TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
@@ -163,7 +216,12 @@ bool ChooseLayout(TIFF* tif, std::uint32_t width, Layout* l) {
         l->colors = 256;
         return true;
       default:
-        return false;
+        // Grey of any other depth (3, 6, 12, 32 bits, ...) is scaled to 8 bits.
+        if (photometric == PHOTOMETRIC_PALETTE) return false;
+        l->kind = RowKind::GreyBits;
+        l->dibBits = 8;
+        l->colors = 256;
+        return true;
     }
   }
   if (photometric == PHOTOMETRIC_YCBCR && compression == COMPRESSION_JPEG && spp == 3) {
@@ -171,7 +229,6 @@ bool ChooseLayout(TIFF* tif, std::uint32_t width, Layout* l) {
     if (!TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB)) return false;
     photometric = PHOTOMETRIC_RGB;
   }
-  if (bps != 8 && bps != 16) return false;
   if (photometric == PHOTOMETRIC_RGB && spp >= 3) {
     std::uint16_t extraCount = 0;
     std::uint16_t* extra = nullptr;
@@ -180,10 +237,11 @@ bool ChooseLayout(TIFF* tif, std::uint32_t width, Layout* l) {
       l->alpha = true;
       l->associated = extra[0] == EXTRASAMPLE_ASSOCALPHA;
     }
-    l->kind = bps == 8 ? RowKind::Rgb8 : RowKind::Rgb16;
+    l->kind = bps == 8 ? RowKind::Rgb8 : bps == 16 ? RowKind::Rgb16 : RowKind::RgbBits;
     l->dibBits = l->alpha ? 32 : 24;
     return true;
   }
+  if (bps != 8 && bps != 16) return false;
   if (photometric == PHOTOMETRIC_SEPARATED && spp >= 4) {
     std::uint16_t inkset = INKSET_CMYK;
     TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkset);
@@ -231,10 +289,8 @@ WORD DecodeDirect(TiffFile& f, const Layout& l, ZqDibBuilder& dib, ZqProgress& p
   const std::uint32_t width = dib.width(), height = dib.height();
   const std::uint64_t scanline = static_cast<std::uint64_t>(TIFFScanlineSize64(tif));
   if (scanline == 0) return ZQ_ERR_DAMAGED;
-  const std::uint64_t need = l.kind == RowKind::Copy ? l.copyBytes
-                             : l.kind == RowKind::Grey2 ? (std::uint64_t{width} + 3) / 4
-                             : l.kind == RowKind::Grey16 ? std::uint64_t{width} * 2
-                             : std::uint64_t{width} * l.samples * ((l.kind == RowKind::Rgb8 || l.kind == RowKind::Cmyk8) ? 1 : 2);
+  // Every layout reads at most the packed samples of one row.
+  const std::uint64_t need = (std::uint64_t{width} * l.samples * l.bits + 7) / 8;
   if (scanline < need) return ZQ_ERR_DAMAGED;
 
   if (!TIFFIsTiled(tif)) {
@@ -281,16 +337,17 @@ WORD DecodeDirect(TiffFile& f, const Layout& l, ZqDibBuilder& dib, ZqProgress& p
 
 WORD DecodeRgba(TiffFile& f, ZqDibBuilder& dib, bool alpha, RgbaReader& reader, ZqProgress& progress) {
   const std::uint32_t width = dib.width(), height = dib.height();
-  reader.img.req_orientation = ORIENTATION_TOPLEFT;
-  std::vector<std::uint32_t> raster(std::uint64_t{width} * kRgbaBandRows);
-  for (std::uint32_t y = 0; y < height; y += kRgbaBandRows) {
-    const std::uint32_t rows = std::min(kRgbaBandRows, height - y);
+  // The reader's default orientation gives each band bottom row first, as the DIB wants.
+  const std::uint32_t band = RgbaBandRows(f.tif, height);
+  std::vector<std::uint32_t> raster(std::uint64_t{width} * band);
+  for (std::uint32_t y = 0; y < height; y += band) {
+    const std::uint32_t rows = std::min(band, height - y);
     reader.img.row_offset = static_cast<int>(y);
     reader.img.col_offset = 0;
     if (!TIFFRGBAImageGet(&reader.img, raster.data(), width, rows) || f.errors) return ZQ_ERR_DAMAGED;
     for (std::uint32_t i = 0; i < rows; ++i) {
       const std::uint32_t* src = raster.data() + std::uint64_t{width} * i;
-      BYTE* dst = dib.Row(y + i);
+      BYTE* dst = dib.Row(y + rows - 1 - i);
       for (std::uint32_t x = 0; x < width; ++x, dst += alpha ? 4 : 3) {
         const std::uint32_t p = src[x];
         dst[0] = static_cast<BYTE>(TIFFGetB(p));

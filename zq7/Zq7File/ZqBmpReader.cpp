@@ -247,8 +247,13 @@ WORD ZqBmpDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progres
       return ZQ_ERR_UNSUPPORTED;
   }
   const unsigned full = h.bits <= 8 ? 1u << h.bits : 0u;
+  // Plain pixels must all be in the file: a short file claiming a huge picture is refused
+  // before the picture is allocated.
+  const unsigned colors = h.bits == 2 ? 4 : full;
+  if (const WORD s = ZqDibBuilder::CheckSize(static_cast<std::uint64_t>(h.width), height, dibBits, colors); s != ZQ_OK) return s;
+  if (!rle && platform::DibStride(h.width, h.bits) * (height - 1) > size) return ZQ_ERR_DAMAGED;
   ZqDibBuilder dib;
-  if (const WORD s = dib.Create(static_cast<std::uint64_t>(h.width), height, dibBits, h.bits == 2 ? 4 : full); s != ZQ_OK)
+  if (const WORD s = dib.Create(static_cast<std::uint64_t>(h.width), height, dibBits, colors); s != ZQ_OK)
     return s;
   dib.SetPelsPerMeter(h.xppm, h.yppm);
 

@@ -71,6 +71,11 @@ WORD ZqPcxDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progres
   else return ZQ_ERR_UNSUPPORTED;
   const unsigned colors = dibBits <= 8 ? (dibBits == 8 && bits == 2 ? 4u : 1u << dibBits) : 0u;
 
+  // Two bytes of run-length data give at most 63 bytes: a short file claiming a huge
+  // picture is refused before the picture is allocated.
+  if (const WORD s = ZqDibBuilder::CheckSize(width, height, dibBits, colors); s != ZQ_OK) return s;
+  const std::uint64_t lineBytes = std::uint64_t{bytesPerLine} * planes;
+  if (lineBytes * height > (size - kHeaderBytes) / 2 * 63 + 1) return ZQ_ERR_DAMAGED;
   ZqDibBuilder dib;
   if (const WORD s = dib.Create(width, height, dibBits, colors); s != ZQ_OK) return s;
   dib.SetDpi(U16(data + 12), U16(data + 14));

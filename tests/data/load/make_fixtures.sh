@@ -65,11 +65,13 @@ tiffcp -c none -p separate "$work/rgb.tif" rgb_planar.tif
 tiffcp -c g3 "$work/bw.tif" bw_g3.tif
 tiffcp -c g3:2d "$work/bw.tif" bw_g3_2d.tif
 tiffcp -c g4 "$work/bw.tif" bw_g4.tif
+tiffcp -c g4 -t -w 16 -l 16 "$work/bw.tif" bw_tiled.tif
 convert "$work/bw.pbm" -define quantum:polarity=min-is-white -compress None bw_miniswhite.tif
 convert "$work/rgb.ppm" -depth 16 -compress LZW rgb16.tif
 convert "$work/rgb.ppm" -colorspace CMYK -compress None cmyk.tif
 convert "$work/rgb.ppm" -colors 16 -type Palette -compress None pal4.tif
 convert "$work/grey.pgm" -compress None grey8.tif
+convert "$work/grey.pgm" -depth 16 -compress Zip grey16.tif
 convert "$work/rgba.png" -compress LZW rgba.tif
 tiffcp -c lzw "$work/rgb.tif" "$work/bw.tif" twopages.tif
 

@@ -199,7 +199,8 @@ WORD ZqJpegDecode(const char* path, ZqProgress& progress, HGLOBAL* out) {
     call.count = count;
     call.done = 0;
     if (!JpegGuard(&d.err, ReadScanlines, &call)) return StatusFromCode(d.err.code);
-    if (call.done == 0) return ZQ_ERR_DAMAGED;
+    // libjpeg pads a cut file with grey to the end; there is no point decoding that.
+    if (call.done == 0 || d.err.dataLost) return ZQ_ERR_DAMAGED;
     if (cmyk)
       for (JDIMENSION i = 0; i < call.done; ++i) CmykRowToBgr(rows[i], dib.Row(first + i), ci.output_width, ci.saw_Adobe_marker);
     if (!progress.Step(ci.output_scanline, height)) return ZQ_ERR_CANCELLED;

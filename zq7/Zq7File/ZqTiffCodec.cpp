@@ -298,12 +298,13 @@ WORD DecodeDirect(TiffFile& f, const Layout& l, ZqDibBuilder& dib, ZqProgress& p
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rps);
     rps = std::clamp<std::uint32_t>(rps, 1, height);
     if (scanline * rps > kMaxBufferBytes) return ZQ_ERR_TOO_LARGE;
-    std::vector<std::uint8_t> band(scanline * rps);
+    // Left uninitialised: a hostile header must not make us touch memory its data never fills.
+    const auto band = std::make_unique_for_overwrite<std::uint8_t[]>(scanline * rps);
     for (std::uint32_t y = 0; y < height; y += rps) {
       const std::uint32_t rows = std::min(rps, height - y);
-      const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), band.data(), static_cast<tmsize_t>(scanline * rows));
+      const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), band.get(), static_cast<tmsize_t>(scanline * rows));
       if (got < 0 || static_cast<std::uint64_t>(got) < scanline * rows || f.errors) return ZQ_ERR_DAMAGED;
-      for (std::uint32_t i = 0; i < rows; ++i) ConvertRow(l, band.data() + scanline * i, dib.Row(y + i), width);
+      for (std::uint32_t i = 0; i < rows; ++i) ConvertRow(l, band.get() + scanline * i, dib.Row(y + i), width);
       if (!progress.Step(std::uint64_t{y} + rows, height)) return ZQ_ERR_CANCELLED;
     }
     return ZQ_OK;
@@ -318,18 +319,18 @@ WORD DecodeDirect(TiffFile& f, const Layout& l, ZqDibBuilder& dib, ZqProgress& p
   // Tile widths are multiples of 16, so every tile starts on a whole byte of the row.
   const std::uint64_t bitsPerPixel = scanline * 8 / width;
   if (scanline * th > kMaxBufferBytes || tileBytes > kMaxBufferBytes) return ZQ_ERR_TOO_LARGE;
-  std::vector<std::uint8_t> band(scanline * th);
-  std::vector<std::uint8_t> tile(tileBytes);
+  const auto band = std::make_unique_for_overwrite<std::uint8_t[]>(scanline * th);
+  const auto tile = std::make_unique_for_overwrite<std::uint8_t[]>(tileBytes);
   for (std::uint32_t y = 0; y < height; y += th) {
     const std::uint32_t rows = std::min(th, height - y);
     for (std::uint32_t x = 0; x < width; x += tw) {
-      const tmsize_t got = TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(), static_cast<tmsize_t>(tileBytes));
+      const tmsize_t got = TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.get(), static_cast<tmsize_t>(tileBytes));
       if (got < 0 || f.errors) return ZQ_ERR_DAMAGED;
       const std::uint64_t offset = std::uint64_t{x} * bitsPerPixel / 8;
       const std::uint64_t bytes = std::min(tileRow, scanline - offset);
-      for (std::uint32_t i = 0; i < rows; ++i) std::memcpy(band.data() + scanline * i + offset, tile.data() + tileRow * i, bytes);
+      for (std::uint32_t i = 0; i < rows; ++i) std::memcpy(band.get() + scanline * i + offset, tile.get() + tileRow * i, bytes);
     }
-    for (std::uint32_t i = 0; i < rows; ++i) ConvertRow(l, band.data() + scanline * i, dib.Row(y + i), width);
+    for (std::uint32_t i = 0; i < rows; ++i) ConvertRow(l, band.get() + scanline * i, dib.Row(y + i), width);
     if (!progress.Step(std::uint64_t{y} + rows, height)) return ZQ_ERR_CANCELLED;
   }
   return ZQ_OK;

@@ -9,8 +9,9 @@
 // Pages count from 0. kZqAllPages (all frames) gives the first frame or directory: a
 // DIB holds one picture. Files of one picture take page 0 or kZqAllPages only.
 //
-// The callback, when given, gets the percentage done at least at every percent of the
-// rows decoded and 100 at the end; a 0 answer stops the load with ZQ_ERR_CANCELLED and
+// The callback, when given, gets the percentage done at every percent of the rows
+// decoded (JPEG 2000: of the rows copied out after openjpeg's one-call decode) and 100
+// at the end; a 0 answer stops the load with ZQ_ERR_CANCELLED and
 // frees everything. The caption, message and button texts would label the engine's own
 // progress window; this engine shows none, so they are accepted and ignored, and
 // without a callback a load simply runs to its end.

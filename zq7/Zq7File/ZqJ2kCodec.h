@@ -1,6 +1,6 @@
 // JPEG 2000 decoding over openjpeg, for JP2 files and raw code streams: one component
-// becomes an 8-bit grey palette DIB, grey with alpha and four components 32-bit BGRA,
-// three components 24-bit BGR (sYCC and CMYK converted); deeper or signed samples are
+// becomes an 8-bit grey palette DIB, grey with alpha and RGB with alpha 32-bit BGRA,
+// three components and CMYK 24-bit BGR (sYCC and CMYK converted); deeper or signed samples are
 // scaled to 8 bits and subsampled components are widened to the full grid. openjpeg
 // decodes the whole picture in one call, so progress moves while the result is copied
 // into the DIB, and a cancellation takes effect after the decode.

@@ -2,7 +2,8 @@
 # Regenerates the loader fixtures in this folder with independent tools (ImageMagick,
 # libtiff's tiffcp, libjpeg-turbo's cjpeg, openjpeg's opj_compress), and beside each
 # fixture <name>.rgba: the pixels ImageMagick decodes from it, 8 bits RGBA, top row first.
-# Run from anywhere; needs imagemagick, libtiff-tools, libjpeg-turbo-progs, libopenjp2-tools.
+# Run from anywhere; needs imagemagick, libtiff-tools, libjpeg-turbo-progs, libopenjp2-tools
+# and python3.
 set -eu
 cd "$(dirname "$0")"
 work=$(mktemp -d)

@@ -132,6 +132,14 @@ struct ZqVectorHeader {
 // The progress callback: gets the percentage done, returns nonzero to go on, 0 to stop.
 using ZqProgressProc = BOOL (*)(int percent);
 
+// The version texts every engine library carries, answered by its ZqVersionInfo export.
+struct ZqVersionRecord {
+  const char* fileVersion;     // "major.minor.patch.build"
+  const char* productVersion;  // "major.minor"
+  const char* description;     // the library's name and role
+};
+using ZqVersionInfo_t = const ZqVersionRecord* (*)();
+
 // Every export of an engine library is declared with this: C linkage, visible, and it
 // never lets an exception out.
 #define ZQ_EXPORT extern "C" __attribute__((visibility("default")))

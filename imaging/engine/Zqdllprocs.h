@@ -1,0 +1,509 @@
+// The entry-point table: one variable per entry of the imaging engine libraries, null
+// while unresolved. A variable bears its entry's name with "Zq" in place of "ZQ"
+// (ZqFileLoad holds ZQFileLoad); entries without that prefix keep their name, and
+// ZQFrameRect keeps its own. Entries the system calls have typed pointers; the rest are
+// held as generic pointers. Callers test a variable for null before calling through it.
+#pragma once
+
+#include "platform/wintypes.h"
+#include "zq7/Zq7Api.h"
+
+class QWidget;
+
+// A resolved entry that the system does not call.
+using ZqGenericProc = void (*)();
+
+// Signatures of the typed entries. Loaders take the file name first and end with the
+// progress callback and the three texts of the engine's progress window; savers take
+// the file name and the image handle first and end the same way.
+using ZQGetMemorySize_t = DWORD (*)(HGLOBAL image);
+using ZQFreeMemory_t = BOOL (*)(HGLOBAL image);
+using ZQGetImageType_t = BOOL (*)(HGLOBAL image, ZqImageInfo* info);
+using ZQSetDpi_t = BOOL (*)(HGLOBAL image, LONG xdpi, LONG ydpi);
+using ZQGetDpi_t = BOOL (*)(HGLOBAL image, LONG* xdpi, LONG* ydpi);
+using ZQGetErrorStatus_t = WORD (*)();
+using ZQCopyImage_t = HGLOBAL (*)(HGLOBAL image);
+using ZQCreateImage_t = HGLOBAL (*)(LONG width, LONG height, WORD bitCount, BYTE red, BYTE green, BYTE blue, LONG, LONG,
+                                    LONG, LONG);
+using ZQGetSystemPalette_t = LONG (*)();
+using SetImageSize_t = HGLOBAL (*)(HGLOBAL image, LONG width, LONG height);
+using ZQResizeEx_t = BOOL (*)(HGLOBAL* pair, HGLOBAL* result, LONG width, LONG height, LONG, LONG, LONG, LONG, LONG);
+using ZQVectorGdipStart_t = DWORD (*)();
+using ZQVectorGdipEnd_t = void (*)(DWORD token);
+using ZQVectorToRaster_t = HGLOBAL (*)(HGLOBAL vector, LONG bitCount, LONG flag, BYTE red, BYTE green, BYTE blue);
+
+using ZQFileType_t = BOOL (*)(LPCSTR name, LONG page, ZqFileInfo* info);
+using ZQFileLoad_t = HGLOBAL (*)(LPCSTR name, LONG page, LONG vectorWidth, LONG vectorHeight, ZqProgressProc callback,
+                                 LPCSTR caption, LPCSTR message, LPCSTR button);
+using ZqPlainLoad_t = HGLOBAL (*)(LPCSTR name, ZqProgressProc callback, LPCSTR caption, LPCSTR message, LPCSTR button);
+using ZqPageLoad_t = HGLOBAL (*)(LPCSTR name, LONG page, ZqProgressProc callback, LPCSTR caption, LPCSTR message,
+                                 LPCSTR button);
+using ZqVectorLoad_t = HGLOBAL (*)(LPCSTR name, LONG width, LONG height, ZqProgressProc callback, LPCSTR caption,
+                                   LPCSTR message, LPCSTR button);
+using ZQBmpFileLoad_t = ZqPlainLoad_t;
+using ZQJpegFileLoad_t = ZqPlainLoad_t;
+using ZQPcxFileLoad_t = ZqPlainLoad_t;
+using ZQJ2kFileLoad_t = ZqPlainLoad_t;
+using ZQGifFileLoad_t = ZqPageLoad_t;
+using ZQTiffFileLoad_t = ZqPageLoad_t;
+using ZQFpxFileLoad_t = ZqPageLoad_t;
+using ZQPngFileLoadEx_t = ZqPageLoad_t;  // the page argument is the mode: 1 one frame, 2 all frames
+using ZQWmfFileLoad_t = ZqVectorLoad_t;
+using ZQEmfFileLoad_t = ZqVectorLoad_t;
+using ZQDxfFileLoad_t = ZqVectorLoad_t;
+using ZQSvgFileLoad_t = ZqVectorLoad_t;
+using ZQSxfP21FileLoad_t = ZqVectorLoad_t;
+using ZQSxfSfcFileLoad_t = ZqVectorLoad_t;
+
+using ZQBmpFileSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG runLength, ZqProgressProc callback, LPCSTR caption,
+                                 LPCSTR message, LPCSTR button);
+using ZQJpegFileSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG progressive, LONG quality, LONG subsampling,
+                                  LPCSTR comment, ZqProgressProc callback, LPCSTR caption, LPCSTR message,
+                                  LPCSTR button);
+using ZQGifFileSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG interlace, LONG transparent, BYTE red, BYTE green,
+                                 BYTE blue, LONG animation, LONG delay, LPCSTR comment, ZqProgressProc callback,
+                                 LPCSTR caption, LPCSTR message, LPCSTR button);
+// The fourth argument is the colour space, or the JPEG quality for compression 7.
+using ZQTiffFileSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG compression, LONG colorSpaceOrQuality, LONG append,
+                                  LPCSTR comment, LONG oneStrip, ZqProgressProc callback, LPCSTR caption,
+                                  LPCSTR message, LPCSTR button);
+using ZQPngFileSaveEx_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG interlace, LONG transparent, BYTE red, BYTE green,
+                                   BYTE blue, LONG multiFrame, LPCSTR comment, ZqProgressProc callback, LPCSTR caption,
+                                   LPCSTR message, LPCSTR button);
+using ZQFpxFileSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG mode, LONG quality, LPCSTR comment,
+                                 ZqProgressProc callback, LPCSTR caption, LPCSTR message, LPCSTR button);
+using ZqPlainSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, ZqProgressProc callback, LPCSTR caption, LPCSTR message,
+                               LPCSTR button);
+using ZQPcxFileSave_t = ZqPlainSave_t;
+using ZQWmfFileSave_t = ZqPlainSave_t;
+using ZQEmfFileSave_t = ZqPlainSave_t;
+using ZQDxfFileSave_t = ZqPlainSave_t;
+using ZQSvgFileSave_t = ZqPlainSave_t;
+using ZQSxfP21FileSave_t = ZqPlainSave_t;
+using ZQSxfSfcFileSave_t = ZqPlainSave_t;
+using ZQJ2kFileSave_t = BOOL (*)(LPCSTR name, HGLOBAL image, LONG codeStream, LONG option, LONG value1, LONG value2,
+                                 LONG, LONG, LONG, LONG, LONG, LONG, LONG, LPCSTR comment, ZqProgressProc callback,
+                                 LPCSTR caption, LPCSTR message, LPCSTR button);
+
+using ZQOpenFileDlg_t = BOOL (*)(QWidget* owner, LPSTR fileName, LPCSTR path, LPCSTR extensions, LONG preview);
+using ZQSaveFileDlgEx_t = BOOL (*)(QWidget* owner, LPSTR fileName, LPCSTR path, LPCSTR extensions, LONG preview,
+                                   WORD* fileType);
+using ZQJpegExifInfo_t = BOOL (*)(LPCSTR name, void* exif);
+using ZQFTPDeleteFile_t = BOOL (*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR);
+using ZQFTPRenameFile_t = BOOL (*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR);
+using ZqTransfer_t = BOOL (*)(LPCSTR, LPCSTR, LPCSTR fileName, LPCSTR, LPCSTR, LONG, ZqProgressProc callback,
+                              LPCSTR caption, LPCSTR message, LPCSTR button);
+using ZQFTPGetFile_t = ZqTransfer_t;
+using ZQFTPPutFile_t = ZqTransfer_t;
+using ZQHTTPGetFile_t = ZqTransfer_t;
+using ZQHTTPPutFile_t = ZqTransfer_t;
+using ZQCreateVectImage_t = HGLOBAL (*)(LONG, LONG, LONG, LONG);
+using ZQCreateVectImageEx_t = HGLOBAL (*)(BYTE kind, LONG, LONG, LONG, LONG);
+
+// Zq7Com.DLL: 98 entries, in the order they are resolved.
+#define ZQ7_COM_ENTRIES(TYPED, GENERIC) \
+  TYPED(ZqGetMemorySize, ZQGetMemorySize) \
+  TYPED(ZqFreeMemory, ZQFreeMemory) \
+  TYPED(ZqGetImageType, ZQGetImageType) \
+  TYPED(ZqGetSystemPalette, ZQGetSystemPalette) \
+  TYPED(ZqSetDpi, ZQSetDpi) \
+  TYPED(ZqGetDpi, ZQGetDpi) \
+  TYPED(ZqGetErrorStatus, ZQGetErrorStatus) \
+  GENERIC(ZqGetPalette, ZQGetPalette) \
+  GENERIC(ZqSetPalette, ZQSetPalette) \
+  GENERIC(ZqDibFromBitmap, ZQDibFromBitmap) \
+  GENERIC(ZqBitmapFromDib, ZQBitmapFromDib) \
+  GENERIC(ZqDeleteBitmapObject, ZQDeleteBitmapObject) \
+  GENERIC(ZqGetOneBitPalCount, ZQGetOneBitPalCount) \
+  GENERIC(ZqGetFromClipBrd, ZQGetFromClipBrd) \
+  GENERIC(ZqSetToClipBrd, ZQSetToClipBrd) \
+  GENERIC(ZqClearClipBrd, ZQClearClipBrd) \
+  GENERIC(ZqIsClipBrdData, ZQIsClipBrdData) \
+  TYPED(ZqCopyImage, ZQCopyImage) \
+  TYPED(ZqCreateImage, ZQCreateImage) \
+  GENERIC(ZqResizeRefine1BitImage, ZQResizeRefine1BitImage) \
+  GENERIC(ZqBitBlt, ZQBitBlt) \
+  GENERIC(ZqGetDpiFromHdc, ZQGetDpiFromHdc) \
+  GENERIC(ZqStretchBlt, ZQStretchBlt) \
+  GENERIC(ZqSetDpiF, ZQSetDpiF) \
+  GENERIC(ZqGetDpiF, ZQGetDpiF) \
+  GENERIC(DataFileOpen, DataFileOpen) \
+  GENERIC(DataFileReadOpen, DataFileReadOpen) \
+  GENERIC(DataFileWriteOpen, DataFileWriteOpen) \
+  GENERIC(DataFileCreateOpen, DataFileCreateOpen) \
+  GENERIC(DataFileExist, DataFileExist) \
+  GENERIC(DataFileClose, DataFileClose) \
+  GENERIC(DataFileDelete, DataFileDelete) \
+  GENERIC(__hwrite, __hwrite) \
+  GENERIC(__hread, __hread) \
+  GENERIC(__llseek, __llseek) \
+  GENERIC(DataFileSize, DataFileSize) \
+  GENERIC(DataFileNameSize, DataFileNameSize) \
+  GENERIC(IsSetDrive, IsSetDrive) \
+  GENERIC(IsOkFileExt, IsOkFileExt) \
+  GENERIC(GetFileExt, GetFileExt) \
+  GENERIC(GetPathDir, GetPathDir) \
+  GENERIC(GetFileDateTime, GetFileDateTime) \
+  GENERIC(GetFileDateTimeEx, GetFileDateTimeEx) \
+  GENERIC(GetPathFileDateTime, GetPathFileDateTime) \
+  GENERIC(GetPathFileExt, GetPathFileExt) \
+  GENERIC(GetFullpathFilename, GetFullpathFilename) \
+  GENERIC(CutPagefromFilename, CutPagefromFilename) \
+  GENERIC(GetPagefromFilename, GetPagefromFilename) \
+  GENERIC(CreateFontFromPixel, CreateFontFromPixel) \
+  GENERIC(_StretchDIBits, _StretchDIBits) \
+  GENERIC(_StretchBlt, _StretchBlt) \
+  GENERIC(DibNumColors, DibNumColors) \
+  GENERIC(GetDibPalSize, GetDibPalSize) \
+  GENERIC(IsGrayImage, IsGrayImage) \
+  GENERIC(CreateBIPalette, CreateBIPalette) \
+  GENERIC(GetRGBPixel, GetRGBPixel) \
+  GENERIC(_SetPixel, _SetPixel) \
+  GENERIC(_Line, _Line) \
+  GENERIC(_Bezier, _Bezier) \
+  GENERIC(_Box, _Box) \
+  GENERIC(_BoxFull, _BoxFull) \
+  GENERIC(_BoxFull2, _BoxFull2) \
+  GENERIC(_BoxFullHatch, _BoxFullHatch) \
+  GENERIC(_Ellipse, _Ellipse) \
+  GENERIC(_EllipseFull, _EllipseFull) \
+  GENERIC(_EllipseFull2, _EllipseFull2) \
+  GENERIC(_CircleFull, _CircleFull) \
+  GENERIC(_RoundRect, _RoundRect) \
+  GENERIC(_RoundRectFull, _RoundRectFull) \
+  GENERIC(_RoundRectFull2, _RoundRectFull2) \
+  GENERIC(_Polygon, _Polygon) \
+  GENERIC(_PolygonFull, _PolygonFull) \
+  GENERIC(_PolygonFull2, _PolygonFull2) \
+  GENERIC(GetPixelXYFromDlg, GetPixelXYFromDlg) \
+  GENERIC(GetImageHandleType, GetImageHandleType) \
+  GENERIC(SetPointsToMemory, SetPointsToMemory) \
+  GENERIC(CutFrontSpace, CutFrontSpace) \
+  GENERIC(CutBackSpace, CutBackSpace) \
+  GENERIC(SetTermYEN, SetTermYEN) \
+  GENERIC(CutTermYEN, CutTermYEN) \
+  GENERIC(lstrchr, lstrchr) \
+  GENERIC(lstrstr, lstrstr) \
+  GENERIC(StrLeftCopy, StrLeftCopy) \
+  GENERIC(StrMidCopy, StrMidCopy) \
+  GENERIC(StrRightCopy, StrRightCopy) \
+  GENERIC(CutMultiSpace, CutMultiSpace) \
+  GENERIC(BitMapRotation, BitMapRotation) \
+  GENERIC(GetAngleFrom2Points, GetAngleFrom2Points) \
+  GENERIC(RotateCoordinatesEx, RotateCoordinatesEx) \
+  GENERIC(PaintBitmap, PaintBitmap) \
+  GENERIC(CreateTransparentMaskBitmap, CreateTransparentMaskBitmap) \
+  GENERIC(CreateTransparentMaskBitmapByBitmap, CreateTransparentMaskBitmapByBitmap) \
+  GENERIC(TransparentMaskStretchBlt, TransparentMaskStretchBlt) \
+  GENERIC(CreateDuplicateBitMap, CreateDuplicateBitMap) \
+  GENERIC(GenEllipsePoints, GenEllipsePoints) \
+  TYPED(SetImageSize, SetImageSize) \
+  GENERIC(ConvertColorTo8Gray, ConvertColorTo8Gray) \
+  GENERIC(Resize1Bit, Resize1Bit)
+
+// Zq7Effect.DLL: 48 entries, in the order they are resolved.
+#define ZQ7_EFFECT_ENTRIES(TYPED, GENERIC) \
+  GENERIC(ZqAntiAlias, ZQAntiAlias) \
+  GENERIC(ZqCustomFilter, ZQCustomFilter) \
+  GENERIC(ZqEmboss, ZQEmboss) \
+  GENERIC(ZqMosaic, ZQMosaic) \
+  GENERIC(ZqOutline, ZQOutline) \
+  GENERIC(ZqRemoveNoise, ZQRemoveNoise) \
+  GENERIC(ZqBlur, ZQBlur) \
+  GENERIC(ZqSharp, ZQSharp) \
+  GENERIC(ZqChroma, ZQChroma) \
+  GENERIC(ZqConvertColor, ZQConvertColor) \
+  GENERIC(ZqRGBLevel, ZQRGBLevel) \
+  GENERIC(ZqRGBGamma, ZQRGBGamma) \
+  GENERIC(ZqRGBSpline, ZQRGBSpline) \
+  GENERIC(ZqRGBRev, ZQRGBRev) \
+  GENERIC(ZqSetGray, ZQSetGray) \
+  GENERIC(ZqYCCLevel, ZQYCCLevel) \
+  GENERIC(ZqYCCGamma, ZQYCCGamma) \
+  GENERIC(ZqYCCSpline, ZQYCCSpline) \
+  GENERIC(ZqYCCRev, ZQYCCRev) \
+  GENERIC(ZqSetSecretImage, ZQSetSecretImage) \
+  GENERIC(ZqCheckSecretImage, ZQCheckSecretImage) \
+  GENERIC(ZqAffine, ZQAffine) \
+  GENERIC(ZqPanorama, ZQPanorama) \
+  GENERIC(ZqSelectImageEx, ZQSelectImageEx) \
+  GENERIC(ZqAutoSelectImageEx, ZQAutoSelectImageEx) \
+  TYPED(ZqResizeEx, ZQResizeEx) \
+  GENERIC(ZqRotationEx, ZQRotationEx) \
+  GENERIC(ZqPasteImage, ZQPasteImage) \
+  GENERIC(ZqLayer, ZQLayer) \
+  GENERIC(ZqLayerEx, ZQLayerEx) \
+  GENERIC(ZqRipple, ZQRipple) \
+  GENERIC(ZqWhirlPinch, ZQWhirlPinch) \
+  GENERIC(ZqWaves, ZQWaves) \
+  GENERIC(ZqOilPaint, ZQOilPaint) \
+  GENERIC(ZqCanvas, ZQCanvas) \
+  GENERIC(ZqLens, ZQLens) \
+  GENERIC(ZqMotionBlur, ZQMotionBlur) \
+  GENERIC(ZqGlassTile, ZQGlassTile) \
+  GENERIC(ZqStartDibAccess, ZQStartDibAccess) \
+  GENERIC(ZqEndDibAccess, ZQEndDibAccess) \
+  GENERIC(ZqGetDibPixel, ZQGetDibPixel) \
+  GENERIC(ZqSetDibPixel, ZQSetDibPixel) \
+  GENERIC(ZqUnifyColor, ZQUnifyColor) \
+  GENERIC(ZqCutRectImage, ZQCutRectImage) \
+  GENERIC(ZqMakeRGBAImage, ZQMakeRGBAImage) \
+  GENERIC(ZqSplitRGBAImage, ZQSplitRGBAImage) \
+  GENERIC(ZqRedEyeRemoval, ZQRedEyeRemoval) \
+  GENERIC(ResizeColorBit, ResizeColorBit)
+
+// Zq7File.DLL: 99 entries, in the order they are resolved.
+#define ZQ7_FILE_ENTRIES(TYPED, GENERIC) \
+  TYPED(ZqOpenFileDlg, ZQOpenFileDlg) \
+  GENERIC(ZqSaveFileDlg, ZQSaveFileDlg) \
+  TYPED(ZqSaveFileDlgEx, ZQSaveFileDlgEx) \
+  TYPED(ZqFileType, ZQFileType) \
+  TYPED(ZqFileLoad, ZQFileLoad) \
+  TYPED(ZqBmpFileLoad, ZQBmpFileLoad) \
+  TYPED(ZqBmpFileSave, ZQBmpFileSave) \
+  TYPED(ZqJpegFileLoad, ZQJpegFileLoad) \
+  TYPED(ZqJpegFileSave, ZQJpegFileSave) \
+  TYPED(ZqJpegExifInfo, ZQJpegExifInfo) \
+  TYPED(ZqGifFileLoad, ZQGifFileLoad) \
+  TYPED(ZqGifFileSave, ZQGifFileSave) \
+  TYPED(ZqTiffFileLoad, ZQTiffFileLoad) \
+  TYPED(ZqTiffFileSave, ZQTiffFileSave) \
+  GENERIC(ZqPngFileLoad, ZQPngFileLoad) \
+  TYPED(ZqPngFileLoadEx, ZQPngFileLoadEx) \
+  GENERIC(ZqPngFileSave, ZQPngFileSave) \
+  TYPED(ZqPngFileSaveEx, ZQPngFileSaveEx) \
+  TYPED(ZqFpxFileLoad, ZQFpxFileLoad) \
+  TYPED(ZqFpxFileSave, ZQFpxFileSave) \
+  TYPED(ZqPcxFileLoad, ZQPcxFileLoad) \
+  TYPED(ZqPcxFileSave, ZQPcxFileSave) \
+  TYPED(ZqWmfFileLoad, ZQWmfFileLoad) \
+  TYPED(ZqWmfFileSave, ZQWmfFileSave) \
+  TYPED(ZqEmfFileLoad, ZQEmfFileLoad) \
+  TYPED(ZqEmfFileSave, ZQEmfFileSave) \
+  TYPED(ZqDxfFileLoad, ZQDxfFileLoad) \
+  TYPED(ZqDxfFileSave, ZQDxfFileSave) \
+  TYPED(ZqFTPGetFile, ZQFTPGetFile) \
+  TYPED(ZqFTPPutFile, ZQFTPPutFile) \
+  TYPED(ZqFTPDeleteFile, ZQFTPDeleteFile) \
+  TYPED(ZqFTPRenameFile, ZQFTPRenameFile) \
+  TYPED(ZqHTTPGetFile, ZQHTTPGetFile) \
+  TYPED(ZqHTTPPutFile, ZQHTTPPutFile) \
+  GENERIC(ZqBmpFileLoadMem, ZQBmpFileLoadMem) \
+  GENERIC(ZqBmpFileSaveMem, ZQBmpFileSaveMem) \
+  GENERIC(ZqCMYKBmpPlaneFileLoad, ZQCMYKBmpPlaneFileLoad) \
+  GENERIC(ZqCMYKBmpPlaneFileSave, ZQCMYKBmpPlaneFileSave) \
+  GENERIC(ZqDxfFileLoadMem, ZQDxfFileLoadMem) \
+  GENERIC(ZqDxfFileSaveMem, ZQDxfFileSaveMem) \
+  GENERIC(ZqEmfFileLoadMem, ZQEmfFileLoadMem) \
+  GENERIC(ZqEmfFileSaveMem, ZQEmfFileSaveMem) \
+  GENERIC(ZqFileLoadAsRawData, ZQFileLoadAsRawData) \
+  GENERIC(ZqFileLoadMem, ZQFileLoadMem) \
+  GENERIC(ZqFileSaveAsRawData, ZQFileSaveAsRawData) \
+  GENERIC(ZqFileTypeMem, ZQFileTypeMem) \
+  GENERIC(ZqFpxFileLoadMem, ZQFpxFileLoadMem) \
+  GENERIC(ZqFpxFileSaveMem, ZQFpxFileSaveMem) \
+  GENERIC(ZqGifFileLoadMem, ZQGifFileLoadMem) \
+  GENERIC(ZqGifFileSaveMem, ZQGifFileSaveMem) \
+  TYPED(ZqJ2kFileLoad, ZQJ2kFileLoad) \
+  GENERIC(ZqJ2kFileLoadMem, ZQJ2kFileLoadMem) \
+  TYPED(ZqJ2kFileSave, ZQJ2kFileSave) \
+  GENERIC(ZqJ2kFileSaveMem, ZQJ2kFileSaveMem) \
+  GENERIC(ZqJpegExifInfoMem, ZQJpegExifInfoMem) \
+  GENERIC(ZqJpegFileLoadMem, ZQJpegFileLoadMem) \
+  GENERIC(ZqJpegFileSaveMem, ZQJpegFileSaveMem) \
+  GENERIC(ZqOpenFileDialog, ZQOpenFileDialog) \
+  GENERIC(ZqPcxFileLoadMem, ZQPcxFileLoadMem) \
+  GENERIC(ZqPcxFileSaveMem, ZQPcxFileSaveMem) \
+  GENERIC(ZqPngFileLoadExMem, ZQPngFileLoadExMem) \
+  GENERIC(ZqPngFileLoadMem, ZQPngFileLoadMem) \
+  GENERIC(ZqPngFileSaveExMem, ZQPngFileSaveExMem) \
+  GENERIC(ZqPngFileSaveMem, ZQPngFileSaveMem) \
+  GENERIC(ZqRGBBmpPlaneFileLoad, ZQRGBBmpPlaneFileLoad) \
+  GENERIC(ZqRGBBmpPlaneFileSave, ZQRGBBmpPlaneFileSave) \
+  GENERIC(ZqSaveFileDialog, ZQSaveFileDialog) \
+  TYPED(ZqSvgFileLoad, ZQSvgFileLoad) \
+  GENERIC(ZqSvgFileLoadMem, ZQSvgFileLoadMem) \
+  TYPED(ZqSvgFileSave, ZQSvgFileSave) \
+  GENERIC(ZqSvgFileSaveMem, ZQSvgFileSaveMem) \
+  GENERIC(ZqSxfFileLoad, ZQSxfFileLoad) \
+  GENERIC(ZqSxfFileLoadMem, ZQSxfFileLoadMem) \
+  GENERIC(ZqSxfFileSave, ZQSxfFileSave) \
+  GENERIC(ZqSxfFileSaveMem, ZQSxfFileSaveMem) \
+  TYPED(ZqSxfP21FileLoad, ZQSxfP21FileLoad) \
+  GENERIC(ZqSxfP21FileLoadMem, ZQSxfP21FileLoadMem) \
+  TYPED(ZqSxfP21FileSave, ZQSxfP21FileSave) \
+  GENERIC(ZqSxfP21FileSaveMem, ZQSxfP21FileSaveMem) \
+  TYPED(ZqSxfSfcFileLoad, ZQSxfSfcFileLoad) \
+  GENERIC(ZqSxfSfcFileLoadMem, ZQSxfSfcFileLoadMem) \
+  TYPED(ZqSxfSfcFileSave, ZQSxfSfcFileSave) \
+  GENERIC(ZqSxfSfcFileSaveMem, ZQSxfSfcFileSaveMem) \
+  GENERIC(ZqTiffFileLoadMem, ZQTiffFileLoadMem) \
+  GENERIC(ZqTiffFileSaveMem, ZQTiffFileSaveMem) \
+  GENERIC(ZqWmfFileLoadMem, ZQWmfFileLoadMem) \
+  GENERIC(ZqWmfFileSaveMem, ZQWmfFileSaveMem) \
+  GENERIC(ZqYCCBmpPlaneFileLoad, ZQYCCBmpPlaneFileLoad) \
+  GENERIC(ZqYCCBmpPlaneFileSave, ZQYCCBmpPlaneFileSave) \
+  GENERIC(ZqFTPConnect, ZQFTPConnect) \
+  GENERIC(ZqFTPDisconnect, ZQFTPDisconnect) \
+  GENERIC(ZqFTPGetFileEx, ZQFTPGetFileEx) \
+  GENERIC(ZqFTPPutFileEx, ZQFTPPutFileEx) \
+  GENERIC(ZqFTPDeleteFileEx, ZQFTPDeleteFileEx) \
+  GENERIC(ZqFTPRenameFileEx, ZQFTPRenameFileEx) \
+  GENERIC(ZqHTTPConnect, ZQHTTPConnect) \
+  GENERIC(ZqHTTPDisconnect, ZQHTTPDisconnect) \
+  GENERIC(ZqHTTPGetFileEx, ZQHTTPGetFileEx) \
+  GENERIC(ZqHTTPPutFileEx, ZQHTTPPutFileEx)
+
+// Zq7Print.DLL: 51 entries, in the order they are resolved.
+#define ZQ7_PRINT_ENTRIES(TYPED, GENERIC) \
+  GENERIC(ZqImageOut, ZQImageOut) \
+  GENERIC(ZqImageOutToHwnd, ZQImageOutToHwnd) \
+  GENERIC(ZqSetPixel, ZQSetPixel) \
+  GENERIC(ZqGetPixel, ZQGetPixel) \
+  GENERIC(ZqPaint, ZQPaint) \
+  GENERIC(ZqLine, ZQLine) \
+  GENERIC(ZqRectangle, ZQRectangle) \
+  GENERIC(ZqEllipse, ZQEllipse) \
+  GENERIC(ZqPolygon, ZQPolygon) \
+  GENERIC(ZqPolyline, ZQPolyline) \
+  GENERIC(ZqArc, ZQArc) \
+  GENERIC(ZqPie, ZQPie) \
+  GENERIC(ZqChord, ZQChord) \
+  GENERIC(ZqRoundRect, ZQRoundRect) \
+  GENERIC(ZqFillRect, ZQFillRect) \
+  GENERIC(ZqDrawText, ZQDrawText) \
+  GENERIC(ZqTextOut, ZQTextOut) \
+  GENERIC(ZqGetTextExtent, ZQGetTextExtent) \
+  GENERIC(ZqGetImageFromHdc, ZQGetImageFromHdc) \
+  GENERIC(ZqPreviewInit, ZQPreviewInit) \
+  GENERIC(ZqSetPrint, ZQSetPrint) \
+  GENERIC(ZqPrintStartDoc, ZQPrintStartDoc) \
+  GENERIC(ZqPrintStartPage, ZQPrintStartPage) \
+  GENERIC(ZqPrintEndPage, ZQPrintEndPage) \
+  GENERIC(ZqPrintEndDoc, ZQPrintEndDoc) \
+  GENERIC(ZqPrintAbortDoc, ZQPrintAbortDoc) \
+  GENERIC(ZqGetPaperSize, ZQGetPaperSize) \
+  GENERIC(ZqPrintDlg, ZQPrintDlg) \
+  GENERIC(ZqPrintCreateDC, ZQPrintCreateDC) \
+  GENERIC(ZqPrintDeleteDC, ZQPrintDeleteDC) \
+  GENERIC(ZqGetDevModeHandle, ZQGetDevModeHandle) \
+  GENERIC(ZqReleaseDevModeHandle, ZQReleaseDevModeHandle) \
+  GENERIC(ZqEnumPrinters, ZQEnumPrinters) \
+  GENERIC(ZqGetPrinterPort, ZQGetPrinterPort) \
+  GENERIC(ZqGetDevModeInfo, ZQGetDevModeInfo) \
+  GENERIC(ZqSetDevModeInfo, ZQSetDevModeInfo) \
+  GENERIC(ZqDrawFocusRect, ZQDrawFocusRect) \
+  GENERIC(ZqDrawString, ZQDrawString) \
+  GENERIC(ZqEnumPaperBins, ZQEnumPaperBins) \
+  GENERIC(ZqEnumPaperSizes, ZQEnumPaperSizes) \
+  GENERIC(ZqEnumPorts, ZQEnumPorts) \
+  GENERIC(ZqEnumResolutions, ZQEnumResolutions) \
+  GENERIC(ZQFrameRect, ZQFrameRect) \
+  GENERIC(ZqGetDefaultPrinter, ZQGetDefaultPrinter) \
+  GENERIC(ZqMeasureString, ZQMeasureString) \
+  GENERIC(ZqPolyBezier, ZQPolyBezier) \
+  GENERIC(ZqPrintGetArrayNum, ZQPrintGetArrayNum) \
+  GENERIC(ZqPrintGdipEnd, ZQPrintGdipEnd) \
+  GENERIC(ZqPrintGdipStart, ZQPrintGdipStart) \
+  GENERIC(ZqSaveDevModeHandle, ZQSaveDevModeHandle) \
+  GENERIC(ZqSetDefaultPrinter, ZQSetDefaultPrinter)
+
+// Zq7Scan.DLL: 16 entries, in the order they are resolved.
+#define ZQ7_SCAN_ENTRIES(TYPED, GENERIC) \
+  GENERIC(ZqScanInitialize, ZQScanInitialize) \
+  GENERIC(ZqScanSelect, ZQScanSelect) \
+  GENERIC(ZqScanListLen, ZQScanListLen) \
+  GENERIC(ZqScanList, ZQScanList) \
+  GENERIC(ZqScanGetDSInfo, ZQScanGetDSInfo) \
+  GENERIC(ZqScanOpenDS, ZQScanOpenDS) \
+  GENERIC(ZqScanGetPixelType, ZQScanGetPixelType) \
+  GENERIC(ZqScanGetPhysicalSize, ZQScanGetPhysicalSize) \
+  GENERIC(ZqScanGetMinimumSize, ZQScanGetMinimumSize) \
+  GENERIC(ZqScanGetBitDepth, ZQScanGetBitDepth) \
+  GENERIC(ZqScanGetCapRange, ZQScanGetCapRange) \
+  GENERIC(ZqScanIsCapSupported, ZQScanIsCapSupported) \
+  GENERIC(ZqScanGetCapEnum, ZQScanGetCapEnum) \
+  GENERIC(ZqScanExec, ZQScanExec) \
+  GENERIC(ZqScanCloseDS, ZQScanCloseDS) \
+  GENERIC(ZqScanTerminate, ZQScanTerminate)
+
+// Zq7RasToVect.DLL: 1 entries, in the order they are resolved.
+#define ZQ7_RASTOVECT_ENTRIES(TYPED, GENERIC) \
+  GENERIC(ZqRasterToVector, ZQRasterToVector)
+
+// Zq7VectCom.DLL: 46 entries, in the order they are resolved.
+#define ZQ7_VECTCOM_ENTRIES(TYPED, GENERIC) \
+  TYPED(ZqCreateVectImage, ZQCreateVectImage) \
+  TYPED(ZqCreateVectImageEx, ZQCreateVectImageEx) \
+  GENERIC(ZqDrawVectObject, ZQDrawVectObject) \
+  TYPED(ZqVectorGdipEnd, ZQVectorGdipEnd) \
+  TYPED(ZqVectorGdipStart, ZQVectorGdipStart) \
+  TYPED(ZqVectorToRaster, ZQVectorToRaster) \
+  GENERIC(ZqAllocVectObjectPara, ZQAllocVectObjectPara) \
+  GENERIC(ZqAppendVectObject, ZQAppendVectObject) \
+  GENERIC(ZqCnvPenSize, ZQCnvPenSize) \
+  GENERIC(ZqCnvFontSize, ZQCnvFontSize) \
+  GENERIC(ZqCopyVectImage, ZQCopyVectImage) \
+  GENERIC(ZqCreateVectEllipse, ZQCreateVectEllipse) \
+  GENERIC(ZqCreateVectBitmap, ZQCreateVectBitmap) \
+  GENERIC(ZqCreateVectLine, ZQCreateVectLine) \
+  GENERIC(ZqCreateVectPolygon, ZQCreateVectPolygon) \
+  GENERIC(ZqCreateVectPolyline, ZQCreateVectPolyline) \
+  GENERIC(ZqCreateVectRectangle, ZQCreateVectRectangle) \
+  GENERIC(ZqCreateVectRoundRect, ZQCreateVectRoundRect) \
+  GENERIC(ZqCreateVectText, ZQCreateVectText) \
+  GENERIC(ZqDeleteVectObject, ZQDeleteVectObject) \
+  GENERIC(ZqDrawVectObjectEx, ZQDrawVectObjectEx) \
+  GENERIC(ZqDrawVectObjectEx2, ZQDrawVectObjectEx2) \
+  GENERIC(ZqDrawVectImage, ZQDrawVectImage) \
+  GENERIC(ZqEnumVectObject, ZQEnumVectObject) \
+  GENERIC(ZqFreeVectImage, ZQFreeVectImage) \
+  GENERIC(ZqFreeVectObject, ZQFreeVectObject) \
+  GENERIC(ZqFreeVectObjectPara, ZQFreeVectObjectPara) \
+  GENERIC(ZqGetMatrixFromVectObject, ZQGetMatrixFromVectObject) \
+  GENERIC(ZqGetPointIndex, ZQGetPointIndex) \
+  GENERIC(ZqGetRectFromVectObject, ZQGetRectFromVectObject) \
+  GENERIC(ZqGetVectFileType, ZQGetVectFileType) \
+  GENERIC(ZqGetVectImageDpi, ZQGetVectImageDpi) \
+  GENERIC(ZqGetVectImageMemorySize, ZQGetVectImageMemorySize) \
+  GENERIC(ZqGetVectImagePixelSize, ZQGetVectImagePixelSize) \
+  GENERIC(ZqGetVectImageType, ZQGetVectImageType) \
+  GENERIC(ZqGetVectObject, ZQGetVectObject) \
+  GENERIC(ZqGetVectObjectPoint, ZQGetVectObjectPoint) \
+  GENERIC(ZqMoveObjectPos, ZQMoveObjectPos) \
+  GENERIC(ZqMoveVectObject, ZQMoveVectObject) \
+  GENERIC(ZqRotateVectObject, ZQRotateVectObject) \
+  GENERIC(ZqSelectVectObject, ZQSelectVectObject) \
+  GENERIC(ZqSetVectObject, ZQSetVectObject) \
+  GENERIC(ZqSetVectObjectPoint, ZQSetVectObjectPoint) \
+  GENERIC(ZqCnvEmfHandleToMbk, ZQCnvEmfHandleToMbk) \
+  GENERIC(ZqCnvMbkToEmfHandle, ZQCnvMbkToEmfHandle) \
+  GENERIC(ZqCnvWmfToEmfHandle, ZQCnvWmfToEmfHandle)
+#define ZQ_DECLARE_TYPED(variable, entry) extern entry##_t variable;
+#define ZQ_DECLARE_GENERIC(variable, entry) extern ZqGenericProc variable;
+ZQ7_COM_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+ZQ7_EFFECT_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+ZQ7_FILE_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+ZQ7_PRINT_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+ZQ7_SCAN_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+ZQ7_RASTOVECT_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+ZQ7_VECTCOM_ENTRIES(ZQ_DECLARE_TYPED, ZQ_DECLARE_GENERIC)
+#undef ZQ_DECLARE_TYPED
+#undef ZQ_DECLARE_GENERIC
+
+// The engine libraries in load order, and one entry of the table.
+enum class ZqLibrary { Com, Effect, File, Print, Scan, RasToVect, VectCom };
+inline constexpr int kZqLibraryCount = 7;
+
+struct ZqEntrySlot {
+  const char* name;                // the export's name
+  void (*assign)(FARPROC proc);    // stores a resolved address (or null) into the variable
+  bool (*present)();               // whether the variable holds an address
+};
+
+// The entries of one library, in resolution order.
+struct ZqEntryGroup {
+  const ZqEntrySlot* entries;
+  int count;
+};
+ZqEntryGroup ZqEntries(ZqLibrary library);

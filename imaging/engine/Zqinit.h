@@ -1,0 +1,60 @@
+// The engine loader: loads the imaging engine libraries once for all components of the
+// process, resolves the entry-point table, counts live components by kind and releases
+// the libraries after the last one. Also the component bases and the enumerations the
+// components share.
+#pragma once
+
+#include <QObject>
+#include <string>
+
+class QWidget;
+
+// Loads the libraries when no component is alive, then counts one more component of
+// kind (101..104). Returns (count of the kind << 16) + total count, or -1 for another kind.
+int InitializeZQ(int kind);
+// Counts one component of kind less (never below 0) and releases the libraries when the
+// total reaches 0. Returns the counts packed as InitializeZQ does, or -1.
+int TerminateZQ(int kind);
+
+// Whether the mouse cursor is currently shown.
+extern bool g_ShowCursorDispFlag;
+
+// The file version (fileVersion true) or product version of an engine library, named as
+// the loader names it ("Zq7Com.DLL"); empty on every failure.
+std::string GetDllVer(const std::string& libraryName, bool fileVersion);
+
+// Shows the components' about box: the version texts of the engine libraries.
+void ShowZqAbout(QWidget* owner);
+
+// Engine kinds with users in this system.
+inline constexpr int kZqKindSlide = 102;
+inline constexpr int kZqKindImage = 104;
+
+// Frame style of the visual components.
+enum TVZqAppearance { vzqFlat, vzqLowered, vzqRaised };
+
+// Kinds of image an image handle may hold.
+enum TVZqImageKind : unsigned char {
+  vzqInvalidImage = 0,
+  vzqRasterImage = 1,
+  vzqVectorWMF = 2,
+  vzqVectorEMF = 3,
+  vzqVectorDXF = 4,
+  vzqVectorSVG = 5,
+  vzqVectorSXF = 6,
+};
+
+// A component without user interface. Components are owned like Qt objects: the owner
+// passed in deletes them.
+class TVZqNoUiControl : public QObject {
+  Q_OBJECT
+ public:
+  explicit TVZqNoUiControl(QObject* owner = nullptr) : QObject(owner) {}
+};
+
+namespace zqinit {
+
+// How many engine libraries are loaded right now (for tests and the about box).
+int LoadedLibraryCount();
+
+}  // namespace zqinit

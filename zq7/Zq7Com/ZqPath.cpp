@@ -39,7 +39,8 @@ std::size_t PageMark(std::string_view path, int* page) {
   const std::size_t bar = path.rfind('|');
   if (bar == std::string_view::npos || bar == 0) return std::string_view::npos;
   const std::string_view digits = path.substr(bar + 1);
-  if (digits.empty() || digits.size() > 5) return std::string_view::npos;
+  if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::string_view::npos;
   int value = 0;
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (ec != std::errc() || end != digits.data() + digits.size() || value > kZqAllPages) return std::string_view::npos;

@@ -249,3 +249,19 @@ TEST(ZqImage, ClipboardRoundTrip) {
   ZQFreeMemory(back);
   ZQFreeMemory(h);
 }
+
+TEST(ZqImage, SystemPaletteIsAnImageOfItsColours) {
+  const auto h = static_cast<HGLOBAL>(ZQGetSystemPalette());
+  ASSERT_NE(h, 0u);
+  RGBQUAD table[256];
+  ASSERT_EQ(ZQGetPalette(h, table, 256), 256);
+  EXPECT_EQ(GetRGBPixel(h, 0, 0), 0x000000u);
+  EXPECT_EQ(GetRGBPixel(h, 15, 15), 0xFFFFFFu);
+  EXPECT_EQ(GetRGBPixel(h, 9, 15), 0x0000FFu) << "entry 249 is red";
+  EXPECT_EQ(GetRGBPixel(h, 1, 0), 0x000080u) << "entry 1 is dark red";
+  for (int i = 0; i < 256; ++i) {
+    const RGBQUAD c = table[i];
+    EXPECT_EQ(GetRGBPixel(h, i % 16, i / 16), static_cast<DWORD>(c.rgbRed | c.rgbGreen << 8 | c.rgbBlue << 16)) << i;
+  }
+  EXPECT_TRUE(ZQFreeMemory(h));
+}

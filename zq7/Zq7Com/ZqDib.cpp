@@ -101,7 +101,7 @@ BYTE ToByte(float v) { return static_cast<BYTE>(std::clamp(std::lround(v), 0l, 2
 // Resamples the part (sx, sy, sw, sh) of src to dw x dh in the given format. Rows are
 // filtered horizontally once each and kept only while some output row still needs
 // them, so memory stays a few rows whatever the image size. Sets the status.
-HGLOBAL Resample(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, int dh, OutFormat format) {
+HGLOBAL ResampleUnguarded(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, int dh, OutFormat format) {
   zq::NewDib dib(dw, dh, format == OutFormat::Grey8 ? 8 : format == OutFormat::Bgr24 ? 24 : 32);
   if (!dib) {
     ZqSetErrorStatus(dib.failure());
@@ -156,6 +156,12 @@ HGLOBAL Resample(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, 
   }
   ZqSetErrorStatus(ZQ_OK);
   return dib.release();
+}
+
+// The working buffers of a resample grow with the output width; running out of memory
+// for them is a status, never an exception across the boundary.
+HGLOBAL Resample(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, int dh, OutFormat format) {
+  return zq::NoThrow<HGLOBAL>(0, [&] { return ResampleUnguarded(src, sx, sy, sw, sh, dw, dh, format); });
 }
 
 OutFormat NaturalFormat(const RasterLock& r) {
@@ -292,11 +298,13 @@ ZQ_EXPORT DWORD GetRGBPixel(HGLOBAL image, LONG x, LONG y) {
     ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
     return kInvalidColor;
   }
-  std::vector<BYTE> row(static_cast<std::size_t>(r.width()) * 4);
-  zq::UnpackRow(r, y, row.data());
-  const BYTE* p = &row[static_cast<std::size_t>(x) * 4];
-  ZqSetErrorStatus(ZQ_OK);
-  return static_cast<DWORD>(p[2] | (p[1] << 8) | (p[0] << 16));
+  return zq::NoThrow(kInvalidColor, [&] {
+    std::vector<BYTE> row(static_cast<std::size_t>(r.width()) * 4);
+    zq::UnpackRow(r, y, row.data());
+    const BYTE* p = &row[static_cast<std::size_t>(x) * 4];
+    ZqSetErrorStatus(ZQ_OK);
+    return static_cast<DWORD>(p[2] | (p[1] << 8) | (p[0] << 16));
+  });
 }
 
 ZQ_EXPORT HGLOBAL SetImageSize(HGLOBAL image, LONG width, LONG height) {

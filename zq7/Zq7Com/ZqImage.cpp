@@ -153,6 +153,14 @@ constexpr BYTE kVga16[16][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {12
                                 {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
                                 {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 
+// The twenty static colours: ten at the start of the system palette, ten at its end.
+constexpr BYTE kStaticLow[10][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+                                    {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+constexpr BYTE kStaticHigh[10][3] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
+                                     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+
+RGBQUAD Quad(BYTE r, BYTE g, BYTE b) { return RGBQUAD{b, g, r, 0}; }
+
 int NearestEntry(const RGBQUAD* table, int n, BYTE r, BYTE g, BYTE b) {
   int best = 0;
   long bestDistance = -1;
@@ -287,6 +295,28 @@ ZQ_EXPORT BOOL ZQGetOneBitPalCount(HGLOBAL image, DWORD* count0, DWORD* count1) 
   *count1 = static_cast<DWORD>(ones);
   *count0 = static_cast<DWORD>(static_cast<std::uint64_t>(r.width()) * static_cast<std::uint64_t>(r.height()) - ones);
   return Ok();
+}
+
+ZQ_EXPORT LONG ZQGetSystemPalette() {
+  zq::NewDib dib(16, 16, 8);
+  if (!dib) return Fail(dib.failure());
+  RGBQUAD* table = dib.colors();
+  for (int i = 0; i < 10; ++i) {
+    table[i] = Quad(kStaticLow[i][0], kStaticLow[i][1], kStaticLow[i][2]);
+    table[246 + i] = Quad(kStaticHigh[i][0], kStaticHigh[i][1], kStaticHigh[i][2]);
+  }
+  int n = 10;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b) table[n++] = Quad(static_cast<BYTE>(51 * r), static_cast<BYTE>(51 * g), static_cast<BYTE>(51 * b));
+  for (int i = 0; n < 246; ++i) {
+    const auto v = static_cast<BYTE>(12 + 12 * i);  // greys the cube lacks: 12, 24, ... 240
+    table[n++] = Quad(v, v, v);
+  }
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) dib.row(y)[x] = static_cast<BYTE>(16 * y + x);
+  Ok();
+  return static_cast<LONG>(dib.release());
 }
 
 ZQ_EXPORT HGLOBAL ZQCopyImage(HGLOBAL image) {

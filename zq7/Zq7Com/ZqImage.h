@@ -38,6 +38,12 @@ ZQ_EXPORT BOOL ZQSetPalette(HGLOBAL image, const RGBQUAD* palette, int count);
 // For a 1-bit image: how many pixels use colour 0 and how many colour 1.
 ZQ_EXPORT BOOL ZQGetOneBitPalCount(HGLOBAL image, DWORD* count0, DWORD* count1);
 
+// The system palette as a new 16 x 16 image of 8 bits whose pixel i (row by row from the
+// top left) shows colour i of its table: the twenty static colours of the standard
+// palette at both ends, a 6 x 6 x 6 colour cube and greys between. The handle is the
+// caller's to free with ZQFreeMemory.
+ZQ_EXPORT LONG ZQGetSystemPalette();
+
 // A new image with the same contents, owned by the caller.
 ZQ_EXPORT HGLOBAL ZQCopyImage(HGLOBAL image);
 // A new raster image of width x height at bitCount bits (1, 4, 8, 16, 24 or 32), filled

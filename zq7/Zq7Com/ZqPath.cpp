@@ -117,135 +117,161 @@ int TableLength(const ZqExtSlot* table) {
 }  // namespace
 
 ZQ_EXPORT BOOL IsSetDrive(LPCSTR path) {
-  if (!path || !*path) return Fail();
-  ZqSetErrorStatus(ZQ_OK);
-  const std::string_view p(path);
-  if (p.front() != '/') return TRUE;
-  const std::size_t next = p.find('/', 1);
-  if (next == 1 || p.size() == 1) return TRUE;  // the root itself
-  const std::string first(p.substr(0, next == std::string_view::npos ? p.size() : next));
-  if (next == std::string_view::npos) return platform::FileExists(first) || platform::DirectoryExists(first);
-  return platform::DirectoryExists(first) ? TRUE : FALSE;
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path || !*path) return Fail();
+    ZqSetErrorStatus(ZQ_OK);
+    const std::string_view p(path);
+    if (p.front() != '/') return TRUE;
+    const std::size_t next = p.find('/', 1);
+    if (next == 1 || p.size() == 1) return TRUE;  // the root itself
+    const std::string first(p.substr(0, next == std::string_view::npos ? p.size() : next));
+    if (next == std::string_view::npos) return platform::FileExists(first) || platform::DirectoryExists(first);
+    return platform::DirectoryExists(first) ? TRUE : FALSE;
+  });
 }
 
 ZQ_EXPORT BOOL SetTermYEN(LPSTR path) {
-  if (!path) return Fail();
-  const std::size_t n = std::strlen(path);
-  if (n == 0 || path[n - 1] == '/') return Ok();
-  if (n + 2 > platform::MaxPath) return Fail();
-  path[n] = '/';
-  path[n + 1] = '\0';
-  return Ok();
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path) return Fail();
+    const std::size_t n = std::strlen(path);
+    if (n == 0 || path[n - 1] == '/') return Ok();
+    if (n + 2 > platform::MaxPath) return Fail();
+    path[n] = '/';
+    path[n + 1] = '\0';
+    return Ok();
+  });
 }
 
 ZQ_EXPORT BOOL CutTermYEN(LPSTR path) {
-  if (!path) return Fail();
-  const std::string cut = WithoutTerm(path);
-  std::memcpy(path, cut.c_str(), cut.size() + 1);
-  return Ok();
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path) return Fail();
+    const std::string cut = WithoutTerm(path);
+    std::memcpy(path, cut.c_str(), cut.size() + 1);
+    return Ok();
+  });
 }
 
 ZQ_EXPORT BOOL GetFullpathFilename(LPCSTR path, LPSTR directory, LPSTR fileName) {
-  if (!path || !*path || !directory || !fileName) return Fail();
-  const std::string full = platform::ExpandFileName(path);
-  const std::string name = platform::ExtractFileName(full);
-  if (name.empty() || name == "." || name == "..") return Fail();
-  const std::string dir = WithoutTerm(platform::ExtractFileDir(full));
-  if (dir.size() >= platform::MaxPath || name.size() >= platform::MaxPath) return Fail();
-  CopyOut(dir, directory, platform::MaxPath);
-  CopyOut(name, fileName, platform::MaxPath);
-  return Ok();
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path || !*path || !directory || !fileName) return Fail();
+    const std::string full = platform::ExpandFileName(path);
+    const std::string name = platform::ExtractFileName(full);
+    if (name.empty() || name == "." || name == "..") return Fail();
+    const std::string dir = WithoutTerm(platform::ExtractFileDir(full));
+    if (dir.size() >= platform::MaxPath || name.size() >= platform::MaxPath) return Fail();
+    CopyOut(dir, directory, platform::MaxPath);
+    CopyOut(name, fileName, platform::MaxPath);
+    return Ok();
+  });
 }
 
 ZQ_EXPORT int GetPagefromFilename(LPCSTR path) {
-  if (!path) return Fail();
-  int page = 0;
-  PageMark(path, &page);
-  ZqSetErrorStatus(ZQ_OK);
-  return page;
+  return zq::NoThrow<int>(0, [&]() -> int {
+    if (!path) return Fail();
+    int page = 0;
+    PageMark(path, &page);
+    ZqSetErrorStatus(ZQ_OK);
+    return page;
+  });
 }
 
 ZQ_EXPORT BOOL CutPagefromFilename(LPSTR path) {
-  if (!path) return Fail();
-  const std::size_t mark = PageMark(path, nullptr);
-  ZqSetErrorStatus(ZQ_OK);
-  if (mark == std::string_view::npos) return FALSE;
-  path[mark] = '\0';
-  return TRUE;
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path) return Fail();
+    const std::size_t mark = PageMark(path, nullptr);
+    ZqSetErrorStatus(ZQ_OK);
+    if (mark == std::string_view::npos) return FALSE;
+    path[mark] = '\0';
+    return TRUE;
+  });
 }
 
 ZQ_EXPORT BOOL GetFileDateTime(LPCSTR fileName, LPCSTR directory, LPSTR lastWrite) {
-  if (!fileName || !directory || !lastWrite) return Fail();
-  return FileDates(JoinPath(directory, fileName), nullptr, lastWrite, nullptr);
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!fileName || !directory || !lastWrite) return Fail();
+    return FileDates(JoinPath(directory, fileName), nullptr, lastWrite, nullptr);
+  });
 }
 
 ZQ_EXPORT BOOL GetFileDateTimeEx(LPCSTR fileName, LPCSTR directory, LPSTR creation, LPSTR lastWrite, LPSTR lastAccess) {
-  if (!fileName || !directory) return Fail();
-  return FileDates(JoinPath(directory, fileName), creation, lastWrite, lastAccess);
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!fileName || !directory) return Fail();
+    return FileDates(JoinPath(directory, fileName), creation, lastWrite, lastAccess);
+  });
 }
 
 ZQ_EXPORT BOOL GetPathFileDateTime(LPCSTR path, LPSTR lastWrite) {
-  if (!path || !lastWrite) return Fail();
-  return FileDates(path, nullptr, lastWrite, nullptr);
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path || !lastWrite) return Fail();
+    return FileDates(path, nullptr, lastWrite, nullptr);
+  });
 }
 
 ZQ_EXPORT int GetPathFileExt(LPCSTR pathList, LPCSTR extList, ZqExtSlot* table) {
-  if (!table) return Fail();
-  std::vector<std::string> items;
-  if (extList && *extList) {
-    for (const std::string& item : SplitList(extList, ";, \t")) items.push_back(ExtensionOf(item));
-  } else if (pathList) {
-    for (const std::string& entry : SplitList(pathList, ";")) {
-      const std::string name = platform::ExtractFileName(entry);
-      if (HasWildcard(name) && !platform::DirectoryExists(entry)) items.push_back(ExtensionOf(name));
+  return zq::NoThrow<int>(0, [&]() -> int {
+    if (!table) return Fail();
+    std::vector<std::string> items;
+    if (extList && *extList) {
+      for (const std::string& item : SplitList(extList, ";, \t")) items.push_back(ExtensionOf(item));
+    } else if (pathList) {
+      for (const std::string& entry : SplitList(pathList, ";")) {
+        const std::string name = platform::ExtractFileName(entry);
+        if (HasWildcard(name) && !platform::DirectoryExists(entry)) items.push_back(ExtensionOf(name));
+      }
     }
-  }
-  int n = 0;
-  for (const std::string& ext : items) {
-    if (n == kZqExtEntries) break;
-    if (ext.empty() || ext.size() >= static_cast<std::size_t>(kZqExtLength)) continue;
-    bool seen = false;
-    for (int i = 0; i < n && !seen; ++i) seen = platform::UpperCase(table[i]) == platform::UpperCase(ext);
-    if (!seen) CopyOut(ext, table[n++], kZqExtLength);
-  }
-  if (n < kZqExtEntries) table[n][0] = '\0';
-  ZqSetErrorStatus(n > 0 ? WORD{ZQ_OK} : WORD{ZQ_ERR_BAD_PARAMETER});
-  return n;
+    int n = 0;
+    for (const std::string& ext : items) {
+      if (n == kZqExtEntries) break;
+      if (ext.empty() || ext.size() >= static_cast<std::size_t>(kZqExtLength)) continue;
+      bool seen = false;
+      for (int i = 0; i < n && !seen; ++i) seen = platform::UpperCase(table[i]) == platform::UpperCase(ext);
+      if (!seen) CopyOut(ext, table[n++], kZqExtLength);
+    }
+    if (n < kZqExtEntries) table[n][0] = '\0';
+    ZqSetErrorStatus(n > 0 ? WORD{ZQ_OK} : WORD{ZQ_ERR_BAD_PARAMETER});
+    return n;
+  });
 }
 
 ZQ_EXPORT BOOL GetPathDir(int index, LPCSTR pathList, LPSTR directory) {
-  if (!pathList || !directory || index < 0) return Fail();
-  const std::vector<std::string> entries = SplitList(pathList, ";");
-  if (static_cast<std::size_t>(index) >= entries.size()) return Fail();
-  const std::string& entry = entries[static_cast<std::size_t>(index)];
-  std::string dir = entry;
-  if (HasWildcard(platform::ExtractFileName(entry)) && !platform::DirectoryExists(entry)) {
-    dir = platform::ExtractFileDir(entry);
-    if (dir.empty()) dir.assign(1, '.');  // a bare pattern means the current folder
-  }
-  if (!CopyOut(WithoutTerm(dir), directory, platform::MaxPath)) return Fail();
-  return Ok();
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (!pathList || !directory || index < 0) return Fail();
+    const std::vector<std::string> entries = SplitList(pathList, ";");
+    if (static_cast<std::size_t>(index) >= entries.size()) return Fail();
+    const std::string& entry = entries[static_cast<std::size_t>(index)];
+    std::string dir = entry;
+    if (HasWildcard(platform::ExtractFileName(entry)) && !platform::DirectoryExists(entry)) {
+      dir = platform::ExtractFileDir(entry);
+      if (dir.empty()) dir.assign(1, '.');  // a bare pattern means the current folder
+    }
+    if (!CopyOut(WithoutTerm(dir), directory, platform::MaxPath)) return Fail();
+    return Ok();
+  });
 }
 
 ZQ_EXPORT int GetFileExt(LPCSTR fileName, LPSTR ext, const ZqExtSlot* table) {
-  if (!fileName || !ext || !table) return Fail();
-  ext[0] = '\0';
-  const std::string dotted = platform::ExtractFileExt(fileName);
-  const std::string own = dotted.empty() ? std::string() : dotted.substr(1);
-  ZqSetErrorStatus(ZQ_OK);
-  if (own.empty() || own.size() >= static_cast<std::size_t>(kZqExtLength)) return 0;
-  const std::string upper = platform::UpperCase(own);
-  const int n = TableLength(table);
-  for (int i = 0; i < n; ++i) {
-    if (std::strcmp(table[i], "*") == 0 || platform::UpperCase(table[i]) == upper) {
-      CopyOut(own, ext, kZqExtLength);
-      return i + 1;
+  return zq::NoThrow<int>(0, [&]() -> int {
+    if (!fileName || !ext || !table) return Fail();
+    ext[0] = '\0';
+    const std::string dotted = platform::ExtractFileExt(fileName);
+    const std::string own = dotted.empty() ? std::string() : dotted.substr(1);
+    ZqSetErrorStatus(ZQ_OK);
+    if (own.empty() || own.size() >= static_cast<std::size_t>(kZqExtLength)) return 0;
+    const std::string upper = platform::UpperCase(own);
+    const int n = TableLength(table);
+    for (int i = 0; i < n; ++i) {
+      if (std::strcmp(table[i], "*") == 0 || platform::UpperCase(table[i]) == upper) {
+        CopyOut(own, ext, kZqExtLength);
+        return i + 1;
+      }
     }
-  }
-  return 0;
+    return 0;
+  });
 }
 
 ZQ_EXPORT BOOL IsOkFileExt(LPCSTR fileName, const ZqExtSlot* table) {
-  char ext[kZqExtLength];
-  return GetFileExt(fileName, ext, table) > 0 ? TRUE : FALSE;
+  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    char ext[kZqExtLength];
+    return GetFileExt(fileName, ext, table) > 0 ? TRUE : FALSE;
+  });
 }

@@ -57,12 +57,12 @@ BYTE* RasterLock::row(int yFromTop) const {
   return reinterpret_cast<BYTE*>(header_) + platform::DibBitsOffset(*header_) + stride() * static_cast<std::size_t>(stored);
 }
 
-NewDib::NewDib(int width, int height, int bitCount, int colorCount) {
+NewDib::NewDib(int width, int height, int bitCount) {
   BITMAPINFOHEADER h;
   h.biWidth = width;
   h.biHeight = height;
   h.biBitCount = static_cast<WORD>(bitCount);
-  if (bitCount <= 8) h.biClrUsed = static_cast<DWORD>(colorCount > 0 ? colorCount : 1 << bitCount);
+  if (bitCount <= 8) h.biClrUsed = 1u << bitCount;
   const LONG ppm = platform::PelsPerMeterFromDpi(96);
   h.biXPelsPerMeter = ppm;
   h.biYPelsPerMeter = ppm;

@@ -87,8 +87,8 @@ class RasterLock {
 // locked. The block is freed unless release() hands it over.
 class NewDib {
  public:
-  // colorCount entries of colour table for 1, 4 and 8 bits (0 takes 2^bitCount).
-  NewDib(int width, int height, int bitCount, int colorCount = 0);
+  // 1, 4 and 8-bit images get a full colour table of 2^bitCount entries, all black.
+  NewDib(int width, int height, int bitCount);
   ~NewDib();
   NewDib(const NewDib&) = delete;
   NewDib& operator=(const NewDib&) = delete;

@@ -32,10 +32,6 @@ enum TVZqSaveFile {
   vzqSaveSXFP21 = 23, vzqSaveSXFSFC = 24, vzqSaveTIFFJPEG = 25,
 };
 
-// Component status codes of its own, beside the engine's.
-inline constexpr WORD kZqStatusTextTooLong = 5;
-inline constexpr WORD kZqStatusNoEntry = 14;
-
 class TVZqFile : public TVZqNoUiControl {
   Q_OBJECT
  public:

@@ -26,6 +26,10 @@ std::string GetDllVer(const std::string& libraryName, bool fileVersion);
 // Shows the components' about box: the version texts of the engine libraries.
 void ShowZqAbout(QWidget* owner);
 
+// Status codes the components set themselves, beside the engine's.
+inline constexpr unsigned short kZqStatusTextTooLong = 5;  // a transfer text of the path limit or more
+inline constexpr unsigned short kZqStatusNoEntry = 14;     // the needed entry point is missing
+
 // Engine kinds with users in this system.
 inline constexpr int kZqKindSlide = 102;
 inline constexpr int kZqKindImage = 104;

@@ -1,0 +1,156 @@
+#include "imaging/components/Zqcommon.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "imaging/engine/Zqdispinit.h"
+#include "imaging/engine/Zqdllprocs.h"
+
+TVZqCommon::TVZqCommon(QObject* owner) : QObject(owner) {
+  const int r = InitializeZQ(kZqKindImage);
+  if (r != -1 && (r >> 16) == 1) Zqdispinit::Initialize();
+}
+
+TVZqCommon::~TVZqCommon() {
+  if (ImgHandle != 0 && ZqFreeMemory) ZqFreeMemory(ImgHandle);
+  ImgHandle = 0;
+  const int r = TerminateZQ(kZqKindImage);
+  if (r != -1 && r < 65536) Zqdispinit::Terminate();
+}
+
+void TVZqCommon::SetXdpi(LONG value) {
+  if (value >= 0) FXdpi = value;
+}
+void TVZqCommon::SetYdpi(LONG value) {
+  if (value >= 0) FYdpi = value;
+}
+
+template <typename Entry>
+bool TVZqCommon::Ready(Entry entry) {
+  if (!entry) {
+    ErrorStatus = kZqStatusNoEntry;
+    return false;
+  }
+  ErrorStatus = 0;
+  return true;
+}
+
+void TVZqCommon::TakeStatus() { ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : kZqStatusNoEntry; }
+
+QWidget* TVZqCommon::OwnerWindow() const {
+  if (auto* w = qobject_cast<QWidget*>(parent())) return w->window();
+  return QApplication::activeWindow();
+}
+
+bool TVZqCommon::GetImageType() {
+  if (!Ready(ZqGetImageType)) return false;
+  ZqImageInfo info{};
+  const bool ok = ZqGetImageType(ImgHandle, &info) != 0;
+  TakeStatus();
+  if (!ok) return false;
+  InfoValue0 = info.value0;
+  InfoValue2 = info.value2;
+  InfoValue4 = info.value4;
+  FXdpi = static_cast<LONG>(info.xdpi);
+  FYdpi = static_cast<LONG>(info.ydpi);
+  Width = info.width;
+  Height = info.height;
+  InfoValue24 = info.value24;
+  InfoFlag = info.flag28 != 0;
+  InfoValue32 = info.value32;
+  ImageKind = static_cast<TVZqImageKind>(info.kind & 0xFF);
+  return true;
+}
+
+bool TVZqCommon::FreeMemory() {
+  if (!ZqGetImageType || !ZqFreeMemory) {
+    ErrorStatus = kZqStatusNoEntry;
+    return false;
+  }
+  ErrorStatus = 0;
+  // Only a handle the engine recognises as an image is freed.
+  ZqImageInfo info{};
+  if (ZqGetImageType(ImgHandle, &info) == 0 || info.kind == vzqInvalidImage) {
+    TakeStatus();
+    return false;
+  }
+  const bool ok = ZqFreeMemory(ImgHandle) != 0;
+  ImgHandle = 0;
+  TakeStatus();
+  return ok;
+}
+
+bool TVZqCommon::GetDpi() {
+  if (!Ready(ZqGetDpi)) return false;
+  LONG x = FXdpi, y = FYdpi;
+  const bool ok = ZqGetDpi(ImgHandle, &x, &y) != 0;
+  FXdpi = x;
+  FYdpi = y;
+  TakeStatus();
+  return ok;
+}
+
+bool TVZqCommon::SetDpi() {
+  if (!Ready(ZqSetDpi)) return false;
+  const bool ok = ZqSetDpi(ImgHandle, FXdpi, FYdpi) != 0;
+  TakeStatus();
+  return ok;
+}
+
+DWORD TVZqCommon::GetMemorySize() {
+  if (!Ready(ZqGetMemorySize)) return 0;
+  const DWORD size = ZqGetMemorySize(ImgHandle);
+  TakeStatus();
+  return size;
+}
+
+HGLOBAL TVZqCommon::CopyImage() {
+  if (!Ready(ZqCopyImage)) return 0;
+  const HGLOBAL copy = ZqCopyImage(ImgHandle);
+  TakeStatus();
+  return copy;
+}
+
+bool TVZqCommon::CreateImage(LONG width, LONG height, short bitCount, short red, short green, short blue) {
+  if (!Ready(ZqCreateImage)) return false;
+  ImgHandle = ZqCreateImage(width, height, static_cast<WORD>(bitCount), static_cast<BYTE>(red),
+                            static_cast<BYTE>(green), static_cast<BYTE>(blue), 0, 0, 0, 0);
+  TakeStatus();
+  return ImgHandle != 0;
+}
+
+bool TVZqCommon::CreateVectImage(LONG a, LONG b, LONG c, LONG d) {
+  if (!Ready(ZqCreateVectImage)) return false;
+  ImgHandle = ZqCreateVectImage(a, b, c, d);
+  TakeStatus();
+  return ImgHandle != 0;
+}
+
+bool TVZqCommon::CreateVectImageEx(TVZqCreateVectImage kind, LONG a, LONG b, LONG c, LONG d) {
+  if (!Ready(ZqCreateVectImageEx)) return false;
+  ImgHandle = ZqCreateVectImageEx(static_cast<BYTE>(kind), a, b, c, d);
+  TakeStatus();
+  return ImgHandle != 0;
+}
+
+bool TVZqCommon::VectToDib(HGLOBAL vector, short bitCount, bool flag, short red, short green, short blue) {
+  if (!Ready(ZqVectorToRaster)) return false;
+  ImgHandle = ZqVectorToRaster(vector, bitCount, flag ? -1 : 0, static_cast<BYTE>(red), static_cast<BYTE>(green),
+                               static_cast<BYTE>(blue));
+  TakeStatus();
+  return ImgHandle != 0;
+}
+
+LONG TVZqCommon::GetSystemPalette() {
+  if (!Ready(ZqGetSystemPalette)) return -1;
+  const LONG value = ZqGetSystemPalette();
+  TakeStatus();
+  return value;
+}
+
+int TVZqCommon::UseLZW(const std::string&) {
+  ErrorStatus = 0;
+  return 0;
+}
+
+void TVZqCommon::About() { ShowZqAbout(OwnerWindow()); }

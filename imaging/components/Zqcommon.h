@@ -1,0 +1,55 @@
+// TVZqCommon: the component that works on one image handle: its kind and information,
+// its resolution, copies, new images, and freeing it. It owns the handle it holds.
+#pragma once
+
+#include <string>
+
+#include "imaging/engine/Zqinit.h"
+#include "platform/wintypes.h"
+
+enum TVZqCreateVectImage : unsigned char { vzqCreateWMF = 0, vzqCreateEMF = 1 };
+
+class TVZqCommon : public QObject {
+  Q_OBJECT
+ public:
+  explicit TVZqCommon(QObject* owner = nullptr);
+  ~TVZqCommon() override;
+
+  // Published resolution of the current image; negative values are ignored.
+  LONG Xdpi() const { return FXdpi; }
+  LONG Ydpi() const { return FYdpi; }
+  void SetXdpi(LONG value);
+  void SetYdpi(LONG value);
+
+  HGLOBAL ImgHandle = 0;  // owned: freed by FreeMemory and the destructor
+  WORD ErrorStatus = 0;
+  DWORD Width = 0, Height = 0;
+  TVZqImageKind ImageKind = vzqInvalidImage;
+  // Further values of the image information, passed through uninterpreted.
+  WORD InfoValue0 = 0, InfoValue2 = 0, InfoValue4 = 0;
+  DWORD InfoValue24 = 0, InfoValue32 = 0;
+  bool InfoFlag = false;
+
+  bool GetImageType();
+  bool FreeMemory();
+  bool GetDpi();
+  bool SetDpi();
+  DWORD GetMemorySize();
+  HGLOBAL CopyImage();  // a copy owned by the caller
+  bool CreateImage(LONG width, LONG height, short bitCount, short red, short green, short blue);
+  bool CreateVectImage(LONG a, LONG b, LONG c, LONG d);
+  bool CreateVectImageEx(TVZqCreateVectImage kind, LONG a, LONG b, LONG c, LONG d);
+  bool VectToDib(HGLOBAL vector, short bitCount, bool flag, short red, short green, short blue);
+  LONG GetSystemPalette();  // -1 when the entry is missing
+  int UseLZW(const std::string& key);
+  void About();
+
+ private:
+  QWidget* OwnerWindow() const;
+  // Sets status 14 and answers false when entry is null; otherwise clears the status.
+  template <typename Entry>
+  bool Ready(Entry entry);
+  void TakeStatus();
+
+  LONG FXdpi = 0, FYdpi = 0;
+};

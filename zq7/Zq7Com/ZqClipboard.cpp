@@ -25,7 +25,7 @@ bool HoldsImage(const QClipboard& clipboard) {
 
 }  // namespace
 
-ZQ_EXPORT HGLOBAL ZQGetFromClipBrd(void* owner, LONG reserved1, LONG reserved2, LONG reserved3, LONG reserved4) {
+ZQ_EXPORT HGLOBAL ZQGetFromClipBrd(HWND owner, LONG reserved1, LONG reserved2, LONG reserved3, LONG reserved4) {
   if (reserved1 || reserved2 || reserved3 || reserved4) {
     ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
     return 0;
@@ -44,7 +44,7 @@ ZQ_EXPORT HGLOBAL ZQGetFromClipBrd(void* owner, LONG reserved1, LONG reserved2, 
   return zq::FromQImage(image);
 }
 
-ZQ_EXPORT BOOL ZQSetToClipBrd(void* owner, HGLOBAL image, LONG reserved1, LONG reserved2, LONG reserved3, LONG reserved4) {
+ZQ_EXPORT BOOL ZQSetToClipBrd(HWND owner, HGLOBAL image, LONG reserved1, LONG reserved2, LONG reserved3, LONG reserved4) {
   zq::RasterLock r(image);
   if (!r || reserved1 || reserved2 || reserved3 || reserved4) {
     ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
@@ -62,14 +62,14 @@ ZQ_EXPORT BOOL ZQSetToClipBrd(void* owner, HGLOBAL image, LONG reserved1, LONG r
   return TRUE;
 }
 
-ZQ_EXPORT void ZQClearClipBrd(void* owner) {
+ZQ_EXPORT void ZQClearClipBrd(HWND owner) {
   QClipboard* clipboard = Clipboard();
   if (!clipboard) return;
   clipboard->clear();
   ZqSetErrorStatus(ZQ_OK);
 }
 
-ZQ_EXPORT BOOL ZQIsClipBrdData(void* owner) {
+ZQ_EXPORT BOOL ZQIsClipBrdData(HWND owner) {
   QClipboard* clipboard = Clipboard();
   if (!clipboard) return FALSE;
   ZqSetErrorStatus(ZQ_OK);

@@ -205,6 +205,14 @@ TEST(ZqDraw, TransparentMaskKeepsTheBackground) {
   platform::ScopedGdiObject<HBITMAP> mask(CreateTransparentMaskBitmapByBitmap(bitmap));
   ASSERT_TRUE(mask);
   EXPECT_TRUE(SamePicture(mask, {".#.", "..."}, kLegend, "zqdraw_mask"));
+  const HGLOBAL maskImage = ZQDibFromBitmap(mask, nullptr);
+  EXPECT_EQ(zqtest::Header(maskImage).biBitCount, 1) << "a monochrome bitmap gives a 1-bit image";
+  DWORD black = 0, white = 0;
+  ASSERT_TRUE(ZQGetOneBitPalCount(maskImage, &black, &white));
+  EXPECT_EQ(black, 1u);
+  EXPECT_EQ(white, 5u);
+  EXPECT_EQ(GetRGBPixel(maskImage, 1, 0), kBlack);
+  ZQFreeMemory(maskImage);
   Canvas target(6, 4, kGreen);
   ASSERT_TRUE(TransparentMaskStretchBlt(target.dc(), 0, 0, 6, 4, bitmap, mask, 0, 0, 3, 2));
   EXPECT_TRUE(SamePicture(target.bitmap(), {"ggbbgg", "ggbbgg", "gggggg", "gggggg"}, kLegend, "zqdraw_masked"));

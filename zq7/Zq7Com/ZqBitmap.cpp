@@ -80,6 +80,24 @@ HBITMAP MakeMask(HBITMAP bitmap, const BITMAP& bm, COLORREF transparent) {
   return mask;
 }
 
+// A 1-bit image with a black and white colour table from a monochrome bitmap's pixels.
+HGLOBAL MonochromeDib(const QImage& picture) {
+  zq::NewDib dib(picture.width(), picture.height(), 1);
+  if (!dib || picture.isNull()) {
+    ZqSetErrorStatus(dib ? WORD{ZQ_ERR_NO_MEMORY} : dib.failure());
+    return 0;
+  }
+  zq::FillGreyTable(dib.colors(), 2);
+  for (int y = 0; y < picture.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    BYTE* out = dib.row(y);
+    for (int x = 0; x < picture.width(); ++x)
+      if ((in[x] & 0xFFFFFF) == 0xFFFFFF) out[x / 8] = static_cast<BYTE>(out[x / 8] | (0x80 >> (x % 8)));
+  }
+  ZqSetErrorStatus(ZQ_OK);
+  return dib.release();
+}
+
 }  // namespace
 
 ZQ_EXPORT HBITMAP ZQBitmapFromDib(HGLOBAL image) {
@@ -111,8 +129,10 @@ ZQ_EXPORT HGLOBAL ZQDibFromBitmap(HBITMAP bitmap, HPALETTE palette) {
     ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
     return 0;
   }
-  const QImage picture = platform::BitmapImage(bitmap);
-  return zq::FromQImage(picture.convertToFormat(QImage::Format_RGB32));
+  BITMAP bm;
+  const QImage picture = platform::BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
+  if (!Describe(bitmap, bm) || bm.bmBitsPixel != 1) return zq::FromQImage(picture);
+  return MonochromeDib(picture);
 }
 
 ZQ_EXPORT BOOL ZQDeleteBitmapObject(HGDIOBJ object) {

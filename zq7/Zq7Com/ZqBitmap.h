@@ -8,8 +8,9 @@
 
 // A new 32-bit bitmap showing a raster image.
 ZQ_EXPORT HBITMAP ZQBitmapFromDib(HGLOBAL image);
-// A new 24-bit raster image of a bitmap's pixels. Bitmaps hold true colour here, so the
-// palette (which may be null) adds nothing; anything but a palette is refused.
+// A new raster image of a bitmap's pixels: 1-bit black and white for a monochrome
+// bitmap, 24-bit for any other. Bitmaps hold true colour here, so the palette (which may
+// be null) adds nothing; anything but a palette is refused.
 ZQ_EXPORT HGLOBAL ZQDibFromBitmap(HBITMAP bitmap, HPALETTE palette);
 // Deletes a bitmap or palette; other objects are refused.
 ZQ_EXPORT BOOL ZQDeleteBitmapObject(HGDIOBJ object);

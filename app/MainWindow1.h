@@ -1,12 +1,102 @@
-// The program's main window.
+// The program's main window: the file list, the toolbar, the menu, the five rename
+// options, and every command of the program as one of its handlers.
 #pragma once
 
 #include <QMainWindow>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
+class QWidget;
+class TStringGrid;
+class TVZqCommon;
+class TVZqFile;
 
 class TMainForm1 : public QMainWindow {
   Q_OBJECT
  public:
   explicit TMainForm1(QWidget* parent = nullptr);
+  ~TMainForm1() override;
+
+  // Registered files: the data rows in use in the file list.
+  int FileCount = 0;
+  // The program's own folder, without a closing "/": the user's guide lies there.
+  std::string BaseFolder;
+  // The new path of the file being renamed.
+  std::string NewFileName;
+
+  QWidget* Panel0;
+  QWidget* Panel1;
+  QWidget* Panel2;
+  QWidget* GradBox2;
+  QToolButton* SpeedButton1_1;
+  QToolButton* SpeedButton1_2;
+  QToolButton* SpeedButton1_3;
+  QToolButton* SpeedButton1_4;
+  QToolButton* SpeedButton1_5;
+  QFrame* Bevel1;
+  TStringGrid* StringGrid1;
+  QSplitter* Splitter2;
+  QFrame* ZqSlide1Pane;  // the preview pane
+  QLabel* Label1;
+  QLabel* Label2;
+  QCheckBox* CheckBox1;
+  QCheckBox* CheckBox2;
+  QCheckBox* CheckBox3;
+  QCheckBox* CheckBox4;
+  QCheckBox* CheckBox5;
+  QAction* F1;
+  QAction* F2;
+  QAction* F4;
+  QAction* F6;
+  QAction* F7;
+  QAction* F9;
+  QAction* N1_1;
+  QAction* N1_2;
+  TVZqFile* ZqFile1;
+  TVZqCommon* ZqCommon1;
+
+  // Handlers.
+  void SpeedButton1_1Click();                                // register through the open dialog
+  void WMDropFiles(const std::vector<std::string>& items);  // register dropped files
+  void Button1Click();                                       // read the attributes of row FileCount
+  void SpeedButton1_2Click();                                // rename run
+  void SpeedButton1_3Click();                                // sort
+  void SpeedButton1_4Click();                                // delete
+  void SpeedButton1_5Click();                                // clear
+  void FormShow();
+  void FormClose();
+  void F9Click();
+  void N1_1Click();                                          // user's guide
+  void N1_2Click();                                          // information page
+
+  // The settings file beside the executable.
+  std::string SettingsPath() const;
+  // The address of the information page.
+  std::string InformationAddress() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void BuildToolbar();
+  void BuildOptions();
+  void WriteTitles();
+  void EnableCommandSet(bool enabled);
+  void Renumber();
+  bool Confirm(const char* question);
+  void RegisterRow(const std::string& path);
+  bool shown_ = false;
 };
 
 extern TMainForm1* MainForm1;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -156,7 +157,7 @@ BitmapData* NewBitmap(int width, int height, int bitsPixel) {
   auto bm = std::make_unique<BitmapData>();
   bm->image = QImage(width, height, QImage::Format_RGB32);
   if (bm->image.isNull()) return nullptr;
-  bm->image.fill(bitsPixel == 1 ? 0xFF000000u : 0xFF000000u);
+  bm->image.fill(0xFF000000u);  // a new bitmap is black
   bm->bitsPixel = bitsPixel;
   bm->bits = bm->image.bits();
   bm->stride = bm->image.bytesPerLine();
@@ -812,7 +813,7 @@ struct AxisMap {
 // Destination pixels i0 <= i < i1 of dn over source pixels srcOrigin..srcOrigin+sn-1
 // (mirrored when flip), stored from index 0; pixels whose source falls outside
 // [0, limit) get -1.
-AxisMap MapAxis(int dn, int i0, int i1, int srcOrigin, int sn, bool flip, int limit, bool ranges) {
+AxisMap MapAxis(int dn, int i0, int i1, std::int64_t srcOrigin, int sn, bool flip, int limit, bool ranges) {
   AxisMap m;
   const auto count = static_cast<std::size_t>(i1 - i0);
   m.nearest.resize(count);
@@ -824,7 +825,7 @@ AxisMap MapAxis(int dn, int i0, int i1, int srcOrigin, int sn, bool flip, int li
   for (int i = i0; i < i1; ++i) {
     const auto at = static_cast<std::size_t>(i - i0);
     const auto k = static_cast<int>((2 * static_cast<std::int64_t>(i) + 1) * s64 / (2 * n64));
-    const std::int64_t idx = static_cast<std::int64_t>(srcOrigin) + (flip ? sn - 1 - k : k);
+    const std::int64_t idx = srcOrigin + (flip ? sn - 1 - k : k);
     m.nearest[at] = (idx >= 0 && idx < limit) ? static_cast<int>(idx) : -1;
     if (ranges) {
       std::int64_t a = i * s64 / n64;
@@ -858,15 +859,18 @@ enum class Reduce { Nearest, Average, And, Or };
 // The core of BitBlt, StretchBlt and StretchDIBits: destination rectangle (x, y, w, h)
 // of t from source rectangle (sx, sy, sw, sh) of src (top-down coordinates); negative
 // sizes mirror.
-void Stretch(Target& t, int x, int y, int w, int h, const Source* src, int sx, int sy, int sw, int sh, DWORD rop) {
+void Stretch(Target& t, int x, int y, int w, int h, const Source* src, std::int64_t sx, std::int64_t sy, int sw, int sh,
+             DWORD rop) {
   const DeviceContext& dc = *t.dc;
+  constexpr int kMin = std::numeric_limits<int>::min();
+  if (w == 0 || h == 0 || w == kMin || h == kMin || sw == kMin || sh == kMin) return;
   bool flipX = false, flipY = false;
   // A negative size runs from the given edge backwards, that edge's pixel included.
-  if (w < 0) x += w + 1, w = -w, flipX = !flipX;
-  if (h < 0) y += h + 1, h = -h, flipY = !flipY;
-  if (sw < 0) sx += sw + 1, sw = -sw, flipX = !flipX;
-  if (sh < 0) sy += sh + 1, sh = -sh, flipY = !flipY;
-  if (w == 0 || h == 0) return;
+  std::int64_t X = x, Y = y, SX = sx, SY = sy;
+  if (w < 0) X += w + 1, w = -w, flipX = !flipX;
+  if (h < 0) Y += h + 1, h = -h, flipY = !flipY;
+  if (sw < 0) SX += sw + 1, sw = -sw, flipX = !flipX;
+  if (sh < 0) SY += sh + 1, sh = -sh, flipY = !flipY;
   const bool useSrc = RopUsesSource(rop) && src;
   if (RopUsesSource(rop) && !src) return;
   if (useSrc && (sw == 0 || sh == 0)) return;
@@ -874,13 +878,13 @@ void Stretch(Target& t, int x, int y, int w, int h, const Source* src, int sx, i
   // destination rectangle costs no more than the surface it lands on.
   QRect bounds;
   for (const QRect& c : t.clip) bounds |= c;
-  const std::int64_t ax0 = std::max<std::int64_t>(x, bounds.left());
-  const std::int64_t ax1 = std::min<std::int64_t>(std::int64_t{x} + w, std::int64_t{bounds.right()} + 1);
-  const std::int64_t ay0 = std::max<std::int64_t>(y, bounds.top());
-  const std::int64_t ay1 = std::min<std::int64_t>(std::int64_t{y} + h, std::int64_t{bounds.bottom()} + 1);
+  const std::int64_t ax0 = std::max<std::int64_t>(X, bounds.left());
+  const std::int64_t ax1 = std::min<std::int64_t>(X + w, std::int64_t{bounds.right()} + 1);
+  const std::int64_t ay0 = std::max<std::int64_t>(Y, bounds.top());
+  const std::int64_t ay1 = std::min<std::int64_t>(Y + h, std::int64_t{bounds.bottom()} + 1);
   if (bounds.isEmpty() || ax0 >= ax1 || ay0 >= ay1) return;
-  const int i0 = static_cast<int>(ax0 - x), i1 = static_cast<int>(ax1 - x);
-  const int j0 = static_cast<int>(ay0 - y), j1 = static_cast<int>(ay1 - y);
+  const int i0 = static_cast<int>(ax0 - X), i1 = static_cast<int>(ax1 - X);
+  const int j0 = static_cast<int>(ay0 - Y), j1 = static_cast<int>(ay1 - Y);
   const bool usePat = RopUsesPattern(rop);
   const Ink pat = usePat ? BrushInk(dc, dc.state.brush, R2_COPYPEN, false, t.mono) : Ink{};
 
@@ -897,12 +901,12 @@ void Stretch(Target& t, int x, int y, int w, int h, const Source* src, int sx, i
   AxisMap mx, my;
   int colA = 0, colB = i1 - i0, rowA = 0, rowB = j1 - j0;
   if (useSrc) {
-    mx = MapAxis(w, i0, i1, sx, sw, flipX, src->width, ranges);
-    my = MapAxis(h, j0, j1, sy, sh, flipY, src->height, ranges);
+    mx = MapAxis(w, i0, i1, SX, sw, flipX, src->width, ranges);
+    my = MapAxis(h, j0, j1, SY, sh, flipY, src->height, ranges);
     std::tie(colA, colB) = ValidRun(mx.nearest);
     std::tie(rowA, rowB) = ValidRun(my.nearest);
   }
-  const int ox = x + i0, oy = y + j0;  // destination pixel of map index 0
+  const auto ox = static_cast<int>(X + i0), oy = static_cast<int>(Y + j0);  // pixel of map index 0
   const QRect area(ox + colA, oy + rowA, colB - colA, rowB - rowA);
 
   const auto width = static_cast<std::size_t>(i1 - i0);
@@ -1017,14 +1021,14 @@ bool BuildDibSource(const BITMAPINFO* bmi, const void* bits, UINT usage, const D
   return true;
 }
 
-void SetRegionKindResult(int& out, const QRegion& r) {
-  out = r.isEmpty() ? NULLREGION : (r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION);
-}
 int RegionKind(const QRegion& r) {
-  int k = ERROR;
-  SetRegionKindResult(k, r);
-  return k;
+  return r.isEmpty() ? NULLREGION : (r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION);
 }
+
+// Coordinates are kept within 28 bits, far beyond any surface, so that edge arithmetic
+// on hostile values cannot overflow; what is visible does not change.
+int Coord(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, -(1 << 28), 1 << 28)); }
+RECT Coords(const RECT& r) { return RECT{Coord(r.left), Coord(r.top), Coord(r.right), Coord(r.bottom)}; }
 
 QRect Normalised(int l, int t, int r, int b) {
   if (l > r) std::swap(l, r);
@@ -1056,11 +1060,6 @@ QImage BitmapImage(HBITMAP bitmap) {
   BitmapData* bm = FindBitmap(bitmap);
   if (!bm) return {};
   return bm->bottomUp ? bm->image.mirrored(false, true) : bm->image;
-}
-
-HBITMAP DcBitmap(HDC dc) {
-  DeviceContext* d = FindDC(dc);
-  return d ? d->state.bitmap : nullptr;
 }
 
 bool BeginDcPainter(HDC hdc, QPainter& painter) {
@@ -1776,6 +1775,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   if (!t.Ok()) return TRUE;
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
+  left = Coord(left), top = Coord(top), right = Coord(right), bottom = Coord(bottom);
   const DeviceContext& dc = *t.dc;
   const PenData* pen = dc.state.pen;
   const Ink brush = BrushInk(dc, dc.state.brush, dc.state.rop2, true, t.mono);
@@ -1850,19 +1850,21 @@ int FrameRect(HDC hdc, const RECT* rc, HBRUSH hbrush) {
   Target t = MakeTarget(hdc);
   const BrushData* brush = FindBrush(hbrush);
   if (!t.dc || !rc || !brush) return FALSE;
-  if (!t.Ok() || rc->right <= rc->left || rc->bottom <= rc->top) return TRUE;
+  const RECT r = Coords(*rc);
+  if (!t.Ok() || r.right <= r.left || r.bottom <= r.top) return TRUE;
   const Ink ink = BrushInk(*t.dc, brush, R2_COPYPEN, false, t.mono);
-  FillBox(t, rc->left, rc->top, rc->right, rc->top + 1, ink);
-  FillBox(t, rc->left, rc->bottom - 1, rc->right, rc->bottom, ink);
-  FillBox(t, rc->left, rc->top + 1, rc->left + 1, rc->bottom - 1, ink);
-  FillBox(t, rc->right - 1, rc->top + 1, rc->right, rc->bottom - 1, ink);
+  FillBox(t, r.left, r.top, r.right, r.top + 1, ink);
+  FillBox(t, r.left, r.bottom - 1, r.right, r.bottom, ink);
+  FillBox(t, r.left, r.top + 1, r.left + 1, r.bottom - 1, ink);
+  FillBox(t, r.right - 1, r.top + 1, r.right, r.bottom - 1, ink);
   Finish(t);
   return TRUE;
 }
 
 BOOL InvertRect(HDC hdc, const RECT* rc) {
   if (!rc) return FALSE;
-  return PatBlt(hdc, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, DSTINVERT);
+  const RECT r = Coords(*rc);
+  return PatBlt(hdc, r.left, r.top, r.right - r.left, r.bottom - r.top, DSTINVERT);
 }
 
 BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH hbrush) {
@@ -1969,7 +1971,7 @@ int StretchDIBits(HDC hdc, int x, int y, int width, int height, int srcX, int sr
     s.srcBk = PixelFromColor(t.dc->state.bkColor);
   }
   // Bottom-up DIBs count the source rectangle's y from their bottom row.
-  const int top = bmi->bmiHeader.biHeight > 0 ? s.height - srcY - srcHeight : srcY;
+  const std::int64_t top = bmi->bmiHeader.biHeight > 0 ? std::int64_t{s.height} - srcY - srcHeight : srcY;
   if (t.Ok()) Stretch(t, x, y, width, height, &s, srcX, top, srcWidth, srcHeight, rop);
   Finish(t);
   return std::abs(srcHeight);
@@ -2002,7 +2004,7 @@ BOOL DrawEdge(HDC hdc, RECT* rc, UINT edge, UINT flags) {
     ltOuter = rbOuter = ltOuter < 0 ? -1 : COLOR_BTNSHADOW;
     ltInner = rbInner = ltInner < 0 ? -1 : COLOR_BTNFACE;
   }
-  RECT r = *rc;
+  RECT r = Coords(*rc);
   auto ink = [&](int index) {
     Ink i;
     i.none = index < 0;
@@ -2043,10 +2045,11 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rc) {
   const auto dot = [&](int x, int y) {
     if (((x + y) & 1) == 0) Dot(t, x, y, inv);
   };
-  const int x0 = std::max<int>(rc->left, -1), x1 = std::min<int>(rc->right, t.bm->width + 1);
-  const int y0 = std::max<int>(rc->top + 1, -1), y1 = std::min<int>(rc->bottom - 1, t.bm->height + 1);
-  for (int x = x0; x < x1; ++x) dot(x, rc->top), dot(x, rc->bottom - 1);
-  for (int y = y0; y < y1; ++y) dot(rc->left, y), dot(rc->right - 1, y);
+  const RECT r = Coords(*rc);
+  const int x0 = std::max<int>(r.left, -1), x1 = std::min<int>(r.right, t.bm->width + 1);
+  const int y0 = std::max<int>(r.top + 1, -1), y1 = std::min<int>(r.bottom - 1, t.bm->height + 1);
+  for (int x = x0; x < x1; ++x) dot(x, r.top), dot(x, r.bottom - 1);
+  for (int y = y0; y < y1; ++y) dot(r.left, y), dot(r.right - 1, y);
   Finish(t);
   return TRUE;
 }

@@ -377,13 +377,12 @@ namespace platform {
 // share one surface, but a memory context cannot select it meanwhile. changed, when set, hears the
 // bounds of every drawing call's effect right after it.
 HDC CreateSurfaceDC(HBITMAP surface, int technology, std::function<void(const RECT&)> changed = {});
-// A 32-bit bitmap owned by the caller's object table entry like any other.
+// A black 32-bit bitmap whatever context is at hand (CreateCompatibleBitmap follows
+// the context's depth); freed with DeleteObject like any other.
 HBITMAP CreateSurfaceBitmap(int width, int height);
 // The bitmap's pixels as a top-down image (shared with the bitmap when its rows are
 // already top-down, a copy otherwise). Null image for a bad handle.
 QImage BitmapImage(HBITMAP bitmap);
-// The bitmap selected into a context (null for a bad handle).
-HBITMAP DcBitmap(HDC dc);
 // A QPainter on the context's surface with its clip region applied and no
 // antialiasing, for the text and shape drawing of the platform. Fails (returns false)
 // when the context has no drawable surface.

@@ -1,0 +1,91 @@
+// Acceptance: every file of the public corpus typed by ZQFileType and compared with the
+// expected values of its oracle. Files marked broken only have to come back, with a
+// status or values.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "zq7/Zq7Com/ZqStatus.h"
+#include "zq7/Zq7File/ZqFileType.h"
+
+namespace {
+
+struct OracleRow {
+  std::string path;
+  std::vector<long long> values;  // bytes, width, height, bits, xdpi, ydpi, code, pages
+  bool broken = false;
+};
+
+// Files allowed to differ from the oracle, each with the reason. Empty: every file that
+// is not broken types exactly as the oracle says.
+const std::map<std::string, std::string> kKnownExceptions = {};
+
+std::filesystem::path CorpusDir() {
+  const char* source = std::getenv("TESMARIN_SOURCE_DIR");
+  return std::filesystem::path(source ? source : ".") / ".." / "shared" / "corpus";
+}
+
+std::vector<OracleRow> ReadOracle(const std::filesystem::path& file) {
+  std::vector<OracleRow> rows;
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);  // column names
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    OracleRow row;
+    std::string field;
+    std::getline(fields, row.path, '\t');
+    for (int i = 0; i < 8 && std::getline(fields, field, '\t'); ++i) row.values.push_back(std::stoll(field));
+    std::getline(fields, field);
+    row.broken = field.rfind("broken", 0) == 0;
+    if (row.values.size() == 8) rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(ZqCorpus, EveryFileTypesAsTheOracleSays) {
+  const std::filesystem::path dir = CorpusDir();
+  if (!std::filesystem::exists(dir / "oracle.tsv")) GTEST_SKIP() << "public corpus not found at " << dir << "; skipped";
+  const std::vector<OracleRow> rows = ReadOracle(dir / "oracle.tsv");
+  ASSERT_GT(rows.size(), 300u);
+
+  static const char* const kNames[] = {"bytes", "width", "height", "bits_per_pixel", "xdpi", "ydpi", "code", "pages"};
+  std::vector<std::string> unexpected;
+  int typed = 0;
+  for (const OracleRow& row : rows) {
+    const std::string path = (dir / row.path).string();
+    ZqFileInfo info{};
+    const BOOL ok = ZQFileType(path.c_str(), 0, &info);
+    if (row.broken) {
+      // Damaged files: a status or values, never a crash; a later page too.
+      ZQFileType(path.c_str(), 1, &info);
+      ZqExifInfo exif{};
+      ZQJpegExifInfo(path.c_str(), &exif);
+      continue;
+    }
+    ++typed;
+    std::string differences;
+    if (!ok) {
+      differences = " failed with status " + std::to_string(ZQGetErrorStatus());
+    } else {
+      const long long got[] = {info.fileSize, info.width, info.height, info.bitCount, info.xdpi, info.ydpi, info.code, info.pages};
+      for (int i = 0; i < 8; ++i)
+        if (got[i] != row.values[i])
+          differences += std::string(" ") + kNames[i] + " " + std::to_string(got[i]) + " (expected " + std::to_string(row.values[i]) + ")";
+    }
+    if (differences.empty()) continue;
+    const bool known = kKnownExceptions.count(row.path) != 0;
+    std::cout << (known ? "known exception: " : "MISMATCH: ") << row.path << differences << "\n";
+    if (!known) unexpected.push_back(row.path);
+  }
+  EXPECT_GT(typed, 250);
+  EXPECT_TRUE(unexpected.empty()) << unexpected.size() << " files differ from the oracle (listed above)";
+}
+
+}  // namespace

@@ -55,6 +55,8 @@ TProgressForm1::TProgressForm1(QWidget* parent)
   ShadowLabel1 = Label(this, "総ファイル数 :", 188, 39, 70, Qt::AlignLeft);
   Label6 = Label(this, "0", 258, 39, 80, Qt::AlignRight);
   for (QLabel* l : {Label1, Label4, Label2, Label5, ShadowLabel1, Label6}) l->setStyleSheet("color: white;");
+  // The captions without a size of their own take the size of their text.
+  for (QLabel* l : {Label1, Label2, ShadowLabel1}) l->adjustSize();
 
   ProgressBar1 = new TdxfProgressBar(this);
   ProgressBar1->setObjectName("ProgressBar1");

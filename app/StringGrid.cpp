@@ -85,6 +85,7 @@ TStringGrid::TStringGrid(int colCount, QWidget* parent)
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setShowGrid(true);
   setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);  // a narrow cell cuts its text, as a grid does
   setCornerButtonEnabled(false);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   horizontalHeader()->setHighlightSections(false);

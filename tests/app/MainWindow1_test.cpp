@@ -1,12 +1,379 @@
+// The main window driven as a user would: settings, registration by drops and the open
+// dialog, attribute texts, list operations, the rename run and help, on real files.
 #include <gtest/gtest.h>
 
-#include <QFontInfo>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QToolButton>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
 
 #include "app/MainWindow1.h"
+#include "app/ProgressWindow1.h"
+#include "app/StringGrid.h"
+#include "platform/files.h"
+#include "platform/modules.h"
+#include "platform/profile.h"
+#include "platform/shell.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempDir.h"
+#include "widgets/dxfProgressBar.h"
 
-TEST(MainWindow, CaptionedTesmarin) {
-  TMainForm1 form;
-  form.show();
-  EXPECT_EQ(form.windowTitle(), "Tesmarin");
-  EXPECT_TRUE(form.isVisible());
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+namespace {
+
+std::string Fixture(const std::string& name) {
+  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
+  return std::string(root ? root : ".") + "/tests/data/app/" + name;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove(Ini());
+    progress = std::make_unique<TProgressForm1>();
+    ProgressForm1 = progress.get();
+    form = std::make_unique<TMainForm1>();
+    MainForm1 = form.get();
+  }
+  void TearDown() override {
+    form.reset();
+    progress.reset();
+    MainForm1 = nullptr;
+    ProgressForm1 = nullptr;
+    std::error_code ec;
+    fs::remove_all(Ini(), ec);
+  }
+
+  static std::string Ini() { return platform::ExecutableDir() + "Tesmarin.ini"; }
+
+  // Copies a fixture into the temporary folder under a new name.
+  std::string Copy(const std::string& fixture, const std::string& name) {
+    const std::string to = dir.path() + name;
+    fs::copy_file(Fixture(fixture), to, fs::copy_options::overwrite_existing);
+    return to;
+  }
+
+  std::vector<std::string> Row(int r) const { return form->StringGrid1->RowCells(r); }
+  bool CommandSetEnabled() const {
+    return form->SpeedButton1_2->isEnabled() && form->SpeedButton1_3->isEnabled() &&
+           form->SpeedButton1_4->isEnabled() && form->SpeedButton1_5->isEnabled() && form->F2->isEnabled() &&
+           form->F4->isEnabled() && form->F6->isEnabled() && form->F7->isEnabled();
+  }
+  bool CommandSetDisabled() const {
+    return !form->SpeedButton1_2->isEnabled() && !form->SpeedButton1_3->isEnabled() &&
+           !form->SpeedButton1_4->isEnabled() && !form->SpeedButton1_5->isEnabled() && !form->F2->isEnabled() &&
+           !form->F4->isEnabled() && !form->F6->isEnabled() && !form->F7->isEnabled();
+  }
+  // Puts rows of texts into the list as if they had been registered.
+  void Fill(const std::vector<std::vector<std::string>>& rows) {
+    form->StringGrid1->SetRowCount(static_cast<int>(rows.size()) + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) form->StringGrid1->SetRowCells(static_cast<int>(i) + 1, rows[i]);
+    form->FileCount = static_cast<int>(rows.size());
+  }
+
+  TempDir dir;
+  testsupport::ScopedScript script;
+  std::unique_ptr<TProgressForm1> progress;
+  std::unique_ptr<TMainForm1> form;
+};
+
+const char* const kTitles[] = {" No.", " 変換元ﾌｧｲﾙ名", " ﾊﾞｲﾄ数", " 色数", " ﾋﾟｸｾﾙ数", " 解像度", " 圧縮方法", " 拡張子"};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartsInTheEmptyListState) {
+  form->show();
+  EXPECT_EQ(form->windowTitle(), "Tesmarin");
+  EXPECT_EQ(form->StringGrid1->RowCount(), 2);
+  for (int c = 0; c < 8; ++c) EXPECT_EQ(form->StringGrid1->Cells(c, 0), kTitles[c]);
+  EXPECT_EQ(form->FileCount, 0);
+  EXPECT_TRUE(CommandSetDisabled());
+  EXPECT_TRUE(form->SpeedButton1_1->isEnabled());
+  EXPECT_EQ(form->SpeedButton1_1->statusTip().toStdString(), "ファイルの登録・追加");
+  EXPECT_EQ(form->F2->shortcut(), QKeySequence(Qt::Key_F8));
+  EXPECT_EQ(form->F6->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+  EXPECT_EQ(form->N1_1->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST_F(MainWindowTest, FirstRunDefaultsAndEveryKeyWrittenOnExit) {
+  form->show();
+  EXPECT_EQ(form->x(), 177);
+  EXPECT_EQ(form->y(), 99);
+  for (QCheckBox* c : {form->CheckBox1, form->CheckBox2, form->CheckBox3, form->CheckBox4, form->CheckBox5})
+    EXPECT_FALSE(c->isChecked());
+  form->F9Click();
+  const platform::TIniFile ini(Ini());
+  EXPECT_EQ(ini.ReadString("SET", "M_TOP", "-"), "99");
+  EXPECT_EQ(ini.ReadString("SET", "M_LEFT", "-"), "177");
+  for (const char* key : {"BYTE", "BIT", "PIXEL", "DPI", "TYPE"}) EXPECT_EQ(ini.ReadString("SET", key, "-"), "0") << key;
+}
+
+TEST_F(MainWindowTest, StoredValuesAreReadAsTheSettingsRulesSay) {
+  std::ofstream(Ini()) << "[SET]\r\nM_TOP=0x20\r\nM_LEFT=abc\r\nBYTE=2\r\nBIT=0\r\nPIXEL=\r\nDPI=1\r\n";
+  form->CheckBox3->setChecked(true);
+  form->show();
+  EXPECT_EQ(form->y(), 32);
+  EXPECT_EQ(form->x(), 177) << "not a number: the current value";
+  EXPECT_TRUE(form->CheckBox1->isChecked()) << "2 ticks";
+  EXPECT_FALSE(form->CheckBox2->isChecked());
+  EXPECT_TRUE(form->CheckBox3->isChecked()) << "empty keeps the current state";
+  EXPECT_TRUE(form->CheckBox4->isChecked());
+  EXPECT_FALSE(form->CheckBox5->isChecked());
+}
+
+TEST_F(MainWindowTest, CloseBoxAndMenuExitStoreTheSame) {
+  form->show();
+  form->move(300, 200);
+  form->CheckBox2->setChecked(true);
+  form->CheckBox5->setChecked(true);
+  form->close();
+  const std::string byClose = TempDir::Read(Ini());
+  fs::remove(Ini());
+  form->show();
+  form->F9Click();
+  EXPECT_EQ(TempDir::Read(Ini()), byClose);
+  const platform::TIniFile ini(Ini());
+  EXPECT_EQ(ini.ReadInteger("SET", "M_LEFT", 0), 300);
+  EXPECT_EQ(ini.ReadInteger("SET", "M_TOP", 0), 200);
+  EXPECT_EQ(ini.ReadString("SET", "BIT", ""), "1");
+  EXPECT_EQ(ini.ReadString("SET", "TYPE", ""), "1");
+}
+
+TEST_F(MainWindowTest, AFailedSettingsWriteIsShownAndTheProgramStillEnds) {
+  fs::create_directory(Ini());  // a folder in the file's place cannot be replaced
+  form->show();
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  ASSERT_EQ(script.log().messages.size(), 1u);
+  EXPECT_EQ(script.log().messages[0].text, Ini() + " に書き込めません");
+}
+
+TEST_F(MainWindowTest, DropsTakeImageExtensionsAndReadEachFile) {
+  const std::string a = Copy("photo.jpg", "a.JPG");
+  const std::string b = dir.Write("b.txt", "text");
+  const std::string c = Copy("g4.tif", "c.Tiff");
+  form->WMDropFiles({a, b, c});
+  EXPECT_EQ(form->FileCount, 2);
+  EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", a, "3060", "RGB24", "640x480", "72dpi", "BASELINE", ".jpg"}));
+  EXPECT_EQ(Row(2), (std::vector<std::string>{" file 2", c, "246", "2", "40x30", "200dpi", "G4", ".tif"}));
+  EXPECT_EQ(ProgressForm1->Label6->text(), "3");
+  EXPECT_EQ(ProgressForm1->Label5->text(), "2");
+  EXPECT_FALSE(ProgressForm1->isVisible());
+  EXPECT_TRUE(CommandSetEnabled());
+  EXPECT_TRUE(script.log().messages.empty());
+
+  form->WMDropFiles({dir.Write("photo.jpe", "x")});
+  EXPECT_EQ(form->FileCount, 2) << ".jpe is not taken";
+
+  // Numbering goes on; the same file may come twice.
+  form->WMDropFiles({a});
+  EXPECT_EQ(form->StringGrid1->Cells(0, 3), " file 3");
+  EXPECT_EQ(form->StringGrid1->Cells(1, 3), a);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 4);
+}
+
+TEST_F(MainWindowTest, UnreadableFilesKeepTheirRowWithoutAnotherFilesValues) {
+  const std::string good = Copy("photo.jpg", "good.jpg");
+  const std::string folder = dir.path() + "set.png";
+  fs::create_directory(folder);
+  const std::string fake = dir.Write("fake.png", "not an image at all");
+  form->WMDropFiles({good, folder, fake});
+  EXPECT_EQ(form->FileCount, 3);
+  for (int r : {2, 3}) {
+    const auto row = Row(r);
+    for (int col = 2; col < 8; ++col) EXPECT_EQ(row[static_cast<std::size_t>(col)], "") << "row " << r << " col " << col;
+  }
+  EXPECT_EQ(script.log().beeps, 2);
+  ASSERT_EQ(script.log().messages.size(), 2u);
+  EXPECT_EQ(script.log().messages[0].text, folder + " は非対応フォーマットです。\n情報を読み取ることができませんでした。");
+  EXPECT_EQ(script.log().messages[0].caption, "Tesmarin");
+}
+
+TEST_F(MainWindowTest, AttributeTextsOfFixtures) {
+  form->WMDropFiles({Copy("rgb48.png", "rgb48.png"), Copy("deflate.tif", "deflate.tif"),
+                     Copy("palette96.png", "palette96.png")});
+  EXPECT_EQ(form->StringGrid1->Cells(3, 1), "48bit");
+  EXPECT_EQ(form->StringGrid1->Cells(6, 2), "") << "a code outside the table";
+  EXPECT_EQ(form->StringGrid1->Cells(7, 2), "");
+  EXPECT_EQ(form->StringGrid1->Cells(2, 2), "298");
+  EXPECT_EQ(Row(3), (std::vector<std::string>{" file 3", dir.path() + "palette96.png", "173", "256", "12x10", "96dpi",
+                                              "NON", ".png"}));
+}
+
+TEST_F(MainWindowTest, OpenDialogRegistersExistingSelections) {
+  const std::string x = dir.Write("x.txt", "plain text");
+  const std::string photo = Copy("photo.jpg", "p.jpg");
+  script.script().opens.push_back({true, {dir.path() + "gone.jpg", x, photo}, 2});
+  form->SpeedButton1_1Click();
+  ASSERT_EQ(script.log().openDialogs.size(), 1u);
+  const auto& options = script.log().openDialogs[0];
+  EXPECT_EQ(options.title, "ファイルの登録・追加(複数のファイルを選択可)");
+  EXPECT_TRUE(options.allowMultiSelect);
+  EXPECT_EQ(options.filterIndex, 1);
+  EXPECT_EQ(options.filter.rfind("すべての画像ﾌｧｲﾙ (*.bmp;*.jpg;*.jpeg;*.gif;*.tif;*.tiff;*.pcx;*.fpx;*.png)|", 0), 0u);
+  EXPECT_EQ(form->FileCount, 2) << "the missing file is skipped";
+  EXPECT_EQ(form->StringGrid1->Cells(1, 1), x);
+  EXPECT_EQ(form->StringGrid1->Cells(2, 2), "3060");
+  EXPECT_EQ(ProgressForm1->Label6->text(), "3");
+  EXPECT_EQ(ProgressForm1->Label5->text(), "2");
+
+  // A cancelled dialog, and a selection of missing files into an empty list.
+  form->SpeedButton1_4Click();
+  form->SpeedButton1_4Click();
+  EXPECT_EQ(form->FileCount, 0);
+  form->SpeedButton1_1Click();
+  script.script().opens.push_back({true, {dir.path() + "none.png"}, 1});
+  form->SpeedButton1_1Click();
+  EXPECT_EQ(form->FileCount, 0);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 2);
+  EXPECT_TRUE(CommandSetDisabled());
+}
+
+TEST_F(MainWindowTest, SortIgnoresCaseAndKeepsTitlesFirst) {
+  Fill({{" file 1", "/x/b.jpg", "1", "RGB24", "1x1", "72dpi", "BASELINE", ".jpg"},
+        {" file 2", "/X/A.jpg", "2", "256", "2x2", "96dpi", "NON", ".jpg"},
+        {" file 3", "/x/a.gif", "3", "16", "3x3", "0dpi", "89a", ".gif"}});
+  script.script().answers = {IDYES};
+  form->SpeedButton1_3Click();
+  ASSERT_EQ(script.log().messages.size(), 1u);
+  EXPECT_EQ(script.log().messages[0].text, "ファイル名(パス)を基準に ソートしてもよろしいですか？");
+  EXPECT_EQ(script.log().messages[0].caption, "確認");
+  EXPECT_EQ(form->StringGrid1->Cells(1, 0), " 変換元ﾌｧｲﾙ名");
+  EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", "/x/a.gif", "3", "16", "3x3", "0dpi", "89a", ".gif"}));
+  EXPECT_EQ(Row(2), (std::vector<std::string>{" file 2", "/X/A.jpg", "2", "256", "2x2", "96dpi", "NON", ".jpg"}));
+  EXPECT_EQ(Row(3)[1], "/x/b.jpg");
+
+  // No answers Yes: nothing changes. One file: no question.
+  form->SpeedButton1_3Click();
+  EXPECT_EQ(Row(1)[1], "/x/a.gif");
+  Fill({{" file 1", "/only.jpg", "", "", "", "", "", ""}});
+  form->StringGrid1->SetRowCount(2);
+  const auto asked = script.log().messages.size();
+  form->SpeedButton1_3Click();
+  EXPECT_EQ(script.log().messages.size(), asked);
+}
+
+TEST_F(MainWindowTest, DeleteMovesRowsUpAndRenumbers) {
+  const std::vector<std::vector<std::string>> rows = {{" file 1", "/1.jpg"}, {" file 2", "/2.jpg"},
+                                                      {" file 3", "/3.jpg"}, {" file 4", "/4.jpg"}};
+  Fill(rows);
+  form->StringGrid1->SetRow(2);
+  form->SpeedButton1_4Click();
+  EXPECT_EQ(form->FileCount, 3);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 4);
+  EXPECT_EQ(form->StringGrid1->Cells(1, 2), "/3.jpg");
+  EXPECT_EQ(form->StringGrid1->Cells(0, 2), " file 2");
+  EXPECT_EQ(form->StringGrid1->Cells(1, 3), "/4.jpg");
+  EXPECT_EQ(form->StringGrid1->Cells(0, 3), " file 3");
+
+  form->StringGrid1->SetRow(3);  // the last row
+  form->SpeedButton1_4Click();
+  EXPECT_EQ(form->StringGrid1->RowCount(), 3);
+  EXPECT_EQ(form->StringGrid1->Cells(1, 2), "/3.jpg");
+  form->StringGrid1->SetRow(1);
+  form->SpeedButton1_4Click();
+  EXPECT_EQ(form->StringGrid1->Cells(1, 1), "/3.jpg");
+  EXPECT_EQ(form->StringGrid1->Cells(0, 1), " file 1");
+  EXPECT_EQ(form->FileCount, 1);
+
+  // The only file: the empty list state.
+  form->SpeedButton1_4Click();
+  EXPECT_EQ(form->FileCount, 0);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 2);
+  EXPECT_EQ(Row(1), std::vector<std::string>(8));
+  EXPECT_TRUE(CommandSetDisabled());
+  form->SpeedButton1_4Click();
+  EXPECT_EQ(form->FileCount, 0) << "nothing to delete";
+  EXPECT_TRUE(script.log().messages.empty()) << "delete asks nothing";
+}
+
+TEST_F(MainWindowTest, ClearAsksFirst) {
+  Fill({{" file 1", "/1.jpg", "9"}, {" file 2", "/2.jpg", "8"}});
+  form->StringGrid1->SetCells(2, 0, "changed title");
+  script.script().answers = {IDNO, IDYES};
+  form->SpeedButton1_5Click();
+  EXPECT_EQ(form->FileCount, 2);
+  EXPECT_EQ(form->StringGrid1->Cells(1, 2), "/2.jpg");
+  form->SpeedButton1_5Click();
+  EXPECT_EQ(script.log().messages[1].text, "登録したファイルをクリアしてもよろしいですか？");
+  EXPECT_EQ(form->FileCount, 0);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 2);
+  EXPECT_EQ(form->StringGrid1->Cells(2, 0), " ﾊﾞｲﾄ数") << "titles written again";
+  EXPECT_EQ(Row(1), std::vector<std::string>(8));
+  EXPECT_TRUE(CommandSetDisabled());
+}
+
+TEST_F(MainWindowTest, HelpOpensTheGuideAndTheInformationPage) {
+  std::vector<QUrl> opened;
+  auto previous = platform::SetShellOpener([&](const QUrl& u) {
+    opened.push_back(u);
+    return true;
+  });
+  form->N1_1Click();
+  form->N1_2Click();
+  platform::SetShellOpener(previous);
+  ASSERT_EQ(opened.size(), 2u);
+  const std::string guide = opened[0].toLocalFile().toStdString();
+  EXPECT_EQ(guide, platform::ExecutableDir() + "Readme.txt");
+  EXPECT_TRUE(platform::FileExists(guide)) << "the guide is installed beside the program";
+  EXPECT_EQ(opened[1].scheme(), "http");
+  EXPECT_EQ(opened[1].path(), "/info.php");
+  EXPECT_EQ(opened[1].query().toStdString(), "pf=w&sn=MainWindow1_test");
+}
+
+// The whole road offscreen: three files dropped, two options ticked, the run confirmed,
+// the clear declined; then the files on disk, the grid and pictures of both windows.
+TEST_F(MainWindowTest, RenameRunEndToEnd) {
+  form->show();
+  const std::string photo = Copy("photo.jpg", "photo.JPEG");
+  const std::string palette = Copy("palette96.png", "palette96.png");
+  const std::string g4 = Copy("g4.tif", "a.b.tif");
+  dir.Write("a.b_2_200dpi.tif", "already here");
+  form->WMDropFiles({photo, palette, g4});
+  ASSERT_EQ(form->FileCount, 3);
+  form->CheckBox2->setChecked(true);
+  form->CheckBox4->setChecked(true);
+
+  const std::string shots = platform::ExecutableDir() + "screenshots/";
+  QDir().mkpath(QString::fromStdString(shots));
+  form->grab().save(QString::fromStdString(shots + "main_window.png"));
+
+  script.script().answers = {IDYES, IDNO};
+  form->SpeedButton1_2Click();
+  EXPECT_TRUE(platform::FileExists(dir.path() + "photo_RGB24_72dpi.jpg"));
+  EXPECT_TRUE(platform::FileExists(dir.path() + "palette96_256_96dpi.png"));
+  EXPECT_FALSE(platform::FileExists(photo));
+  EXPECT_TRUE(platform::FileExists(g4)) << "its new name was taken";
+  EXPECT_EQ(TempDir::Read(dir.path() + "a.b_2_200dpi.tif"), "already here");
+
+  const auto& m = script.log().messages;
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0].text, "リネーム処理を開始してもよろしいですか？");
+  EXPECT_EQ(m[1].text.rfind("リネーム処理は終了しました。", 0), 0u);
+  EXPECT_NE(m[1].text.find(g4 + " : 同じ名前のファイルが既にあります"), std::string::npos);
+  EXPECT_EQ(m[2].text, "登録したファイルをクリアしてもよろしいですか？");
+  EXPECT_EQ(form->FileCount, 3) << "No keeps the list";
+  EXPECT_EQ(form->StringGrid1->Cells(1, 1), photo);
+  EXPECT_EQ(ProgressForm1->Label5->text(), "3");
+  EXPECT_EQ(ProgressForm1->Label4->text(), "a.b_2_200dpi.tif");
+  EXPECT_EQ(ProgressForm1->ProgressBar1->Position(), 3);
+  EXPECT_EQ(ProgressForm1->ProgressBar1->Max(), 3);
+
+  // A second run finds none of the old files and reports each; Yes clears the list.
+  script.script().answers = {IDYES, IDYES};
+  form->SpeedButton1_2Click();
+  EXPECT_NE(script.log().messages[4].text.find(photo + " : ファイルが見つかりません"), std::string::npos);
+  EXPECT_EQ(form->FileCount, 0);
+  EXPECT_TRUE(CommandSetDisabled());
+
+  ProgressForm1->Start(3);
+  ProgressForm1->Step("palette96_256_96dpi.png", 2);
+  ProgressForm1->grab().save(QString::fromStdString(shots + "progress_window.png"));
+  ProgressForm1->close();
 }

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <fstream>
 
 #include "app/FileAttributes.h"
 #include "app/ProgressWindow1.h"
@@ -26,7 +27,9 @@
 #include "app/StringGrid.h"
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqfile.h"
+#include "imaging/components/Zqslide.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/fonts.h"
 #include "platform/modules.h"
 #include "platform/profile.h"
@@ -192,13 +195,21 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
   StringGrid1->SetRowHeights(16, 15, 16);
   StringGrid1->setStyleSheet("QHeaderView::section { background: silver; border: 1px solid gray; padding-left: 1px; }");
   SetHint(StringGrid1, "リネームする対象ファイル一覧");
-  ZqSlide1Pane = new QFrame(Splitter2);
-  ZqSlide1Pane->setObjectName("ZqSlide1");
-  ZqSlide1Pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  ZqSlide1Pane->setStyleSheet("#ZqSlide1 { background: rgb(255,255,213); }");
-  SetHint(ZqSlide1Pane, "プレビュー");
+  StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) { StringGrid1SelectCell(col, row, canSelect); };
+  ZqSlide1 = new TVZqSlide(Splitter2);
+  ZqSlide1->setObjectName("ZqSlide1");
+  ZqSlide1->SetAppearance(vzqLowered);
+  ZqSlide1->SetBorderVisible(true);
+  ZqSlide1->FileExt = "BMP;JPG;TIF;PCX;FPX;PNG;WMF;EMF;DXF;GIF";
+  ZqSlide1->FileReadWay = vzqSlidefile;
+  ZqSlide1->SetIntervalTime(1);
+  ZqSlide1->ScrollDir = vzqLeftToRight;
+  ZqSlide1->SetScrollSize(4);
+  ZqSlide1->Sort = vzqSortFileName;
+  ZqSlide1->SetColor(14024703);
+  SetHint(ZqSlide1, "プレビュー");
   Splitter2->addWidget(StringGrid1);
-  Splitter2->addWidget(ZqSlide1Pane);
+  Splitter2->addWidget(ZqSlide1);
   Splitter2->setSizes({396, 330});
   panel1Layout->addWidget(Splitter2, 1);
 
@@ -352,7 +363,10 @@ void TMainForm1::SpeedButton1_1Click() {
   }
   if (FileCount >= 1) StringGrid1->SetRowCount(FileCount + 1);
   ProgressForm1->close();
-  if (FileCount >= 1) EnableCommandSet(true);
+  if (FileCount >= 1) {
+    EnableCommandSet(true);
+    ShowFirstRow();
+  }
 }
 
 void TMainForm1::WMDropFiles(const std::vector<std::string>& items) {
@@ -374,7 +388,9 @@ void TMainForm1::WMDropFiles(const std::vector<std::string>& items) {
     StringGrid1->SetRowCount(FileCount + 1);
     EnableCommandSet(true);
   }
+  // The progress window closes even when the preview fails.
   ProgressForm1->close();
+  if (FileCount >= 1) ShowFirstRow();
 }
 
 void TMainForm1::dragEnterEvent(QDragEnterEvent* event) {
@@ -463,6 +479,7 @@ void TMainForm1::SpeedButton1_3Click() {
             [](const auto& a, const auto& b) { return platform::CompareTextI(a[1], b[1]) < 0; });
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) StringGrid1->SetRowCells(r, rows[static_cast<std::size_t>(r)]);
   Renumber();
+  ShowFirstRow();
 }
 
 void TMainForm1::SpeedButton1_4Click() {
@@ -471,6 +488,7 @@ void TMainForm1::SpeedButton1_4Click() {
     StringGrid1->SetRowCells(1, {});
     --FileCount;
     EnableCommandSet(false);
+    ZqSlide1->Close();
     return;
   }
   const int d = std::max(StringGrid1->Row(), 1);
@@ -478,6 +496,7 @@ void TMainForm1::SpeedButton1_4Click() {
   --FileCount;
   StringGrid1->SetRowCount(FileCount + 1);
   Renumber();
+  ShowFirstRow();
 }
 
 void TMainForm1::SpeedButton1_5Click() {
@@ -486,7 +505,45 @@ void TMainForm1::SpeedButton1_5Click() {
   FileCount = 0;
   for (int r = 1; r < StringGrid1->RowCount(); ++r) StringGrid1->SetRowCells(r, {});
   StringGrid1->SetRowCount(2);
+  ZqSlide1->Close();
   EnableCommandSet(false);
+}
+
+// Preview
+
+void TMainForm1::ShowFirstRow() {
+  bool canSelect = true;
+  StringGrid1SelectCell(0, 1, canSelect);
+}
+
+void TMainForm1::StringGrid1SelectCell(int, int row, bool&) {
+  // The slide show reads its one entry from a list file; it lives in the per-user
+  // private folder only while the preview is being drawn.
+  const std::string folder = platform::PrivateTempDir();
+  const std::string listFile = folder + "_slide.tmp";
+  {
+    std::ofstream out;
+    if (!folder.empty()) out.open(listFile, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      ShowError(this, "ファイル " + listFile + " を作成できません");
+      return;
+    }
+    const std::string line = StringGrid1->Cells(1, row) + "\r\n";
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.close();
+    if (!out) {
+      platform::DeleteFile(listFile);
+      ShowError(this, "ファイル " + listFile + " を作成できません");
+      return;
+    }
+  }
+  ZqSlide1->SlideFileName = listFile;
+  ZqSlide1->Close();
+  ZqSlide1->Open();
+  ZqSlide1->SetCurrentImage(row - 1);
+  ZqSlide1->Start();
+  ZqSlide1->Stop();
+  platform::DeleteFile(listFile);
 }
 
 // Settings, exit and help

@@ -17,6 +17,7 @@ class QWidget;
 class TStringGrid;
 class TVZqCommon;
 class TVZqFile;
+class TVZqSlide;
 
 class TMainForm1 : public QMainWindow {
   Q_OBJECT
@@ -43,7 +44,7 @@ class TMainForm1 : public QMainWindow {
   QFrame* Bevel1;
   TStringGrid* StringGrid1;
   QSplitter* Splitter2;
-  QFrame* ZqSlide1Pane;  // the preview pane
+  TVZqSlide* ZqSlide1;  // the preview pane
   QLabel* Label1;
   QLabel* Label2;
   QCheckBox* CheckBox1;
@@ -70,6 +71,7 @@ class TMainForm1 : public QMainWindow {
   void SpeedButton1_3Click();                                // sort
   void SpeedButton1_4Click();                                // delete
   void SpeedButton1_5Click();                                // clear
+  void StringGrid1SelectCell(int col, int row, bool& canSelect);  // preview of a row
   void FormShow();
   void FormClose();
   void F9Click();
@@ -96,6 +98,7 @@ class TMainForm1 : public QMainWindow {
   void Renumber();
   bool Confirm(const char* question);
   void RegisterRow(const std::string& path);
+  void ShowFirstRow();  // the preview of row 1
   bool shown_ = false;
 };
 

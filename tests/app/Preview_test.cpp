@@ -1,0 +1,178 @@
+// The preview of the selected row: the main window hands the row's file to its slide show
+// through a one-line list file, and registration, sort, delete and clear drive it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <filesystem>
+
+#include "app/MainWindow1.h"
+#include "app/ProgressWindow1.h"
+#include "app/StringGrid.h"
+#include "imaging/components/Zqslide.h"
+#include "platform/files.h"
+#include "platform/modules.h"
+#include "tests/support/PixelCheck.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr COLORREF kBack = RGB(255, 255, 213);
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove(Ini());
+    progress = std::make_unique<TProgressForm1>();
+    ProgressForm1 = progress.get();
+    form = std::make_unique<TMainForm1>();
+    MainForm1 = form.get();
+    form->show();
+    QApplication::processEvents();
+    slide = form->ZqSlide1;
+    slide->OnStartSlide = [this](QObject*, short, const std::string&, const std::string& name) {
+      started.push_back(name);
+    };
+  }
+  void TearDown() override {
+    form.reset();
+    progress.reset();
+    MainForm1 = nullptr;
+    ProgressForm1 = nullptr;
+    std::error_code ec;
+    fs::remove(Ini(), ec);
+  }
+
+  static std::string Ini() { return platform::ExecutableDir() + "Tesmarin.ini"; }
+  static std::string ListFile() { return platform::PrivateTempDir() + "_slide.tmp"; }
+
+  // A picture of one colour, 60 x 40.
+  std::string Picture(const std::string& name, QColor color) {
+    QImage image(60, 40, QImage::Format_RGB32);
+    image.fill(color);
+    const std::string path = dir.path() + name;
+    EXPECT_TRUE(image.save(QString::fromStdString(path)));
+    return path;
+  }
+  // Puts paths into the list as if they had been registered.
+  void Fill(const std::vector<std::string>& paths) {
+    form->StringGrid1->SetRowCount(static_cast<int>(paths.size()) + 1);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+      form->StringGrid1->SetRowCells(static_cast<int>(i) + 1, {" file " + std::to_string(i + 1), paths[i]});
+    form->FileCount = static_cast<int>(paths.size());
+  }
+  void Select(int col, int row) {
+    bool canSelect = true;
+    form->StringGrid1SelectCell(col, row, canSelect);
+    EXPECT_TRUE(canSelect);
+  }
+  COLORREF Centre() const {
+    const QImage image = platform::BitmapImage(slide->Surface());
+    return platform::ColorFromPixel(image.pixel(slide->width() / 2, slide->height() / 2));
+  }
+
+  testsupport::TempDir dir;
+  testsupport::ScopedScript script;
+  std::unique_ptr<TProgressForm1> progress;
+  std::unique_ptr<TMainForm1> form;
+  TVZqSlide* slide = nullptr;
+  std::vector<std::string> started;
+};
+
+const QColor kColors[] = {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta, Qt::yellow, Qt::darkGreen};
+
+COLORREF Ref(const QColor& c) {
+  return RGB(static_cast<BYTE>(c.red()), static_cast<BYTE>(c.green()), static_cast<BYTE>(c.blue()));
+}
+
+}  // namespace
+
+TEST_F(PreviewTest, PaneHasTheLayoutsSettings) {
+  EXPECT_EQ(slide->objectName(), "ZqSlide1");
+  EXPECT_EQ(slide->toolTip().toStdString(), "プレビュー");
+  EXPECT_EQ(slide->Appearance(), vzqLowered);
+  EXPECT_TRUE(slide->BorderVisible());
+  EXPECT_EQ(slide->FileExt, "BMP;JPG;TIF;PCX;FPX;PNG;WMF;EMF;DXF;GIF");
+  EXPECT_EQ(slide->FileReadWay, vzqSlidefile);
+  EXPECT_EQ(slide->IntervalTime(), 1);
+  EXPECT_EQ(slide->ScrollDir, vzqLeftToRight);
+  EXPECT_EQ(slide->ScrollSize(), 4);
+  EXPECT_EQ(slide->Sort, vzqSortFileName);
+  EXPECT_EQ(slide->Color(), 14024703u);
+  EXPECT_GT(slide->width(), 100);
+}
+
+TEST_F(PreviewTest, RowFiveOfSevenShowsRowFivesFile) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 7; ++i) paths.push_back(Picture("p" + std::to_string(i + 1) + ".png", kColors[i]));
+  Fill(paths);
+  Select(2, 5);
+  ASSERT_TRUE(slide->IsOpen());
+  ASSERT_EQ(slide->EntryCount(), 1);
+  EXPECT_EQ(Centre(), Ref(kColors[4]));
+  EXPECT_EQ(started, (std::vector<std::string>{"p5.png"}));
+  // The show does not run on, and the list file is gone.
+  EXPECT_FALSE(slide->TimerRunning());
+  EXPECT_FALSE(platform::FileExists(ListFile()));
+  // Moving to another column of the same row slides the same file in again.
+  Select(4, 5);
+  EXPECT_EQ(started, (std::vector<std::string>{"p5.png", "p5.png"}));
+  // The grid's own selection drives the handler.
+  form->StringGrid1->SetRow(3);
+  EXPECT_EQ(Centre(), Ref(kColors[2]));
+  EXPECT_EQ(started.back(), "p3.png");
+  EXPECT_FALSE(platform::FileExists(ListFile()));
+  EXPECT_TRUE(script.log().messages.empty());
+  testsupport::SavePng(platform::BitmapImage(slide->Surface()), "preview_pane");
+  testsupport::SavePng(form->grab().toImage(), "preview_mainwindow");
+}
+
+TEST_F(PreviewTest, MissingFilesAndEmptyRowsShowTheBackgroundSilently) {
+  const std::string gone = Picture("gone.png", Qt::red);
+  const std::string kept = Picture("kept.png", Qt::blue);
+  Fill({kept, gone});
+  Select(1, 1);
+  EXPECT_EQ(Centre(), Ref(Qt::blue));
+  fs::remove(gone);
+  Select(1, 2);
+  EXPECT_TRUE(slide->IsOpen());
+  EXPECT_EQ(slide->EntryCount(), 0);
+  QApplication::processEvents();
+  UpdateWindow(slide);
+  EXPECT_EQ(Centre(), kBack);
+  // The blank data row of the empty list state writes an empty line.
+  form->StringGrid1->SetRowCells(1, {});
+  Select(0, 1);
+  UpdateWindow(slide);
+  EXPECT_EQ(Centre(), kBack);
+  EXPECT_TRUE(script.log().messages.empty());
+  EXPECT_FALSE(platform::FileExists(ListFile()));
+}
+
+TEST_F(PreviewTest, RegistrationSortDeleteAndClearDriveThePreview) {
+  const std::string b = Picture("b.png", Qt::green);
+  const std::string a = Picture("a.png", Qt::red);
+  const std::string c = Picture("c.png", Qt::blue);
+  form->WMDropFiles({b, a, c});
+  ASSERT_EQ(form->FileCount, 3);
+  EXPECT_EQ(Centre(), Ref(Qt::green));  // row 1 after registration
+  script.script().answers.push_back(IDYES);
+  form->SpeedButton1_3Click();
+  EXPECT_EQ(Centre(), Ref(Qt::red));  // row 1 after the sort is a.png
+  form->StringGrid1->SetRow(1);
+  form->SpeedButton1_4Click();  // deletes a.png and shows the new row 1
+  EXPECT_EQ(form->FileCount, 2);
+  EXPECT_EQ(Centre(), Ref(Qt::green));
+  script.script().answers.push_back(IDYES);
+  form->SpeedButton1_5Click();
+  EXPECT_FALSE(slide->IsOpen());
+  // Deleting the only file closes the preview too.
+  form->WMDropFiles({c});
+  EXPECT_EQ(Centre(), Ref(Qt::blue));
+  form->SpeedButton1_4Click();
+  EXPECT_FALSE(slide->IsOpen());
+  EXPECT_FALSE(platform::FileExists(ListFile()));
+}

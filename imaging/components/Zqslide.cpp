@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "imaging/engine/Zqdllprocs.h"
 #include "platform/files.h"
@@ -319,7 +320,8 @@ bool TVZqSlide::Start() {
     return false;
   }
   Display(nullptr, ScrollDir);
-  StartTimer();
+  // An event handler may have closed the show meanwhile; then there is nothing to run on.
+  if (FOpen) StartTimer();
   return true;
 }
 
@@ -511,19 +513,23 @@ void TVZqSlide::DrawImage(HDC dc, const BITMAPINFOHEADER* header, const void* bi
   std::string fileName = entry.fileName;
   if (entry.page > 0) fileName += " " + std::to_string(entry.page);
   const auto number = static_cast<short>(FCurrentImage);
-  DoStartSlide(number, pathName, fileName);
 
+  // The picture goes into the off-screen bitmap before any event fires, so that a
+  // handler that closes the show cannot pull the image from under the drawing.
   platform::ScopedDC memory(CreateCompatibleDC(dc));
   platform::ScopedGdiObject<HBITMAP> picture(CreateCompatibleBitmap(dc, width, height));
-  if (memory.get() && picture) {
-    platform::ScopedSelect select(memory, picture.get());
+  const bool ready = memory.get() && picture;
+  std::optional<platform::ScopedSelect> select;
+  if (ready) {
+    select.emplace(memory, picture.get());
     if (_BoxFull) _BoxFull(memory, 0, 0, width, height, FColor);
     SetStretchBltMode(memory, COLORONCOLOR);
     if (_StretchDIBits)
       _StretchDIBits(memory, ox, oy, fittedWidth, fittedHeight, 0, 0, imageWidth, imageHeight, bits, info,
                      DIB_RGB_COLORS, SRCCOPY);
-    Slide(dc, memory, width, height, scroll);
   }
+  DoStartSlide(number, pathName, fileName);
+  if (ready) Slide(dc, memory, width, height, scroll);
   DoEndSlide(number, pathName, fileName);
 }
 

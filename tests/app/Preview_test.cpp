@@ -176,3 +176,15 @@ TEST_F(PreviewTest, RegistrationSortDeleteAndClearDriveThePreview) {
   EXPECT_FALSE(slide->IsOpen());
   EXPECT_FALSE(platform::FileExists(ListFile()));
 }
+
+TEST_F(PreviewTest, APhotoIsFittedIntoThePane) {
+  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
+  const std::string photo = dir.path() + "photo.jpg";
+  fs::copy_file(std::string(root ? root : ".") + "/tests/data/app/photo.jpg", photo);
+  form->WMDropFiles({photo});
+  ASSERT_EQ(form->FileCount, 1);
+  ASSERT_EQ(started, (std::vector<std::string>{"photo.jpg"}));
+  EXPECT_NE(Centre(), kBack);
+  EXPECT_TRUE(script.log().messages.empty());
+  testsupport::SavePng(form->grab().toImage(), "preview_photo");
+}

@@ -448,3 +448,22 @@ TEST_F(SlideTest, ImagesAreFreedWhateverHappens) {
   slide.reset();
   EXPECT_EQ(GlobalBlockCount(), before);
 }
+
+TEST_F(SlideTest, AHandlerThatClosesTheShowMidwayIsSafe) {
+  List(Ramp("ramp.png", 40, 40) + "\n");
+  slide->ScrollDir = vzqRightToLeft;
+  slide->SetScrollSize(5);
+  slide->SetIntervalTime(1);
+  ASSERT_TRUE(slide->Open());
+  slide->OnStartSlide = [&](QObject*, short, const std::string&, const std::string&) { slide->Close(); };
+  int last = 0;
+  slide->OnProgress = [&](QObject*, short p) { last = p; };
+  EXPECT_TRUE(slide->Start());
+  EXPECT_EQ(last, 100);  // the picture still slides in from the drawing already made
+  EXPECT_EQ(At(*slide, 2, 2), RGB(0, 0, 100));
+  EXPECT_FALSE(slide->IsOpen());
+  EXPECT_FALSE(slide->TimerRunning());
+  slide->Tick(1);  // a tick after the close reads nothing
+  EXPECT_FALSE(slide->Start());
+  EXPECT_EQ(slide->ErrorStatus, kZqSlideWrongState);
+}

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <string>
 
+#include "platform/winwidget.h"
+
 class QWidget;
 
 // Loads the libraries when no component is alive, then counts one more component of
@@ -54,6 +56,14 @@ class TVZqNoUiControl : public QObject {
   Q_OBJECT
  public:
   explicit TVZqNoUiControl(QObject* owner = nullptr) : QObject(owner) {}
+};
+
+// A custom window control with a canvas: the base of the visual components. It paints
+// through the platform's drawing layer on its persistent surface.
+class TVZqUiControl : public platform::WinWidget {
+  Q_OBJECT
+ public:
+  explicit TVZqUiControl(QWidget* parent = nullptr) : platform::WinWidget(parent) {}
 };
 
 namespace zqinit {

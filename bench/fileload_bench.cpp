@@ -16,6 +16,7 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 
+#include "bench/BenchImages.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 #include "zq7/Zq7File/ZqFileLoad.h"
@@ -41,37 +42,9 @@ class Files {
   const std::string& tiff() const { return tiff_; }
 
  private:
-  // A photograph-like picture: smooth gradients with some noise, quality 90, 4:2:0.
+  // A photograph-like picture, quality 90.
   void WriteJpeg() {
-    constexpr int w = 4000, h = 3000;
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(jpeg_.c_str(), "wb"));
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f.get());
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(w * 3);
-    std::uint32_t seed = 1;
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        seed = seed * 1664525 + 1013904223;
-        const int noise = static_cast<int>(seed >> 28);
-        row[3 * x] = static_cast<JSAMPLE>((x * 255 / w + noise) & 255);
-        row[3 * x + 1] = static_cast<JSAMPLE>((y * 255 / h + noise) & 255);
-        row[3 * x + 2] = static_cast<JSAMPLE>(((x + y) / 30 + noise) & 255);
-      }
-      JSAMPROW r = row.data();
-      jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
+    if (!WriteBenchJpeg(jpeg_, 4000, 3000, 90)) std::abort();
   }
 
   // An A4 page at 300 dpi: lines of "text" blocks on white, Group 4 in strips.

@@ -4,6 +4,8 @@
 // target is under 1 ms) and the ratio to libjpeg's jpeg_read_header.
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
+
+#include "bench/BenchImages.h"
 #include <unistd.h>
 
 #include <chrono>
@@ -39,38 +41,10 @@ std::vector<JOCTET> ExifSegment() {
   return b;
 }
 
-// Writes a 4000 x 3000 RGB gradient as a baseline JPEG.
+// Writes a 4000 x 3000 baseline JPEG, with or without an Exif segment.
 void WriteJpeg(const std::string& path, bool withExif) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!out) std::abort();
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, out.get());
-  c.image_width = kWidth;
-  c.image_height = kHeight;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 85, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  if (withExif) {
-    const std::vector<JOCTET> exif = ExifSegment();
-    jpeg_write_marker(&c, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
-  }
-  std::vector<JSAMPLE> row(kWidth * 3);
-  while (c.next_scanline < c.image_height) {
-    for (int x = 0; x < kWidth; ++x) {
-      row[x * 3] = static_cast<JSAMPLE>(x * 255 / kWidth);
-      row[x * 3 + 1] = static_cast<JSAMPLE>(c.next_scanline * 255 / kHeight);
-      row[x * 3 + 2] = static_cast<JSAMPLE>((x ^ c.next_scanline) & 0xFF);
-    }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
+  if (!WriteBenchJpeg(path, kWidth, kHeight, 85, withExif ? ExifSegment() : std::vector<unsigned char>{}))
+    std::abort();
 }
 
 // The test pictures, made once for the whole run and removed at exit.

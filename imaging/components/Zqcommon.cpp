@@ -5,6 +5,7 @@
 
 #include "imaging/engine/Zqdispinit.h"
 #include "imaging/engine/Zqdllprocs.h"
+#include "platform/memory.h"
 
 TVZqCommon::TVZqCommon(QObject* owner) : QObject(owner) {
   const int r = InitializeZQ(kZqKindImage);
@@ -151,6 +152,111 @@ LONG TVZqCommon::GetSystemPalette() {
 int TVZqCommon::UseLZW(const std::string&) {
   ErrorStatus = 0;
   return 0;
+}
+
+bool TVZqCommon::GetDpiFromHdc(HDC dc) {
+  if (!Ready(ZqGetDpiFromHdc)) return false;
+  LONG x = FXdpi, y = FYdpi;
+  const bool ok = ZqGetDpiFromHdc(dc, &x, &y) != 0;
+  FXdpi = x;
+  FYdpi = y;
+  TakeStatus();
+  return ok;
+}
+
+HBITMAP TVZqCommon::BitmapFromDib() {
+  if (!Ready(ZqBitmapFromDib)) return nullptr;
+  HBITMAP bitmap = ZqBitmapFromDib(ImgHandle);
+  TakeStatus();
+  return bitmap;
+}
+
+bool TVZqCommon::DibFromBitmap(HBITMAP bitmap, HPALETTE palette) {
+  if (!Ready(ZqDibFromBitmap)) return false;
+  ImgHandle = ZqDibFromBitmap(bitmap, palette);
+  TakeStatus();
+  return ImgHandle != 0;
+}
+
+bool TVZqCommon::DeleteBitmapObject(HGDIOBJ object) {
+  if (!Ready(ZqDeleteBitmapObject)) return false;
+  const bool ok = ZqDeleteBitmapObject(object) != 0;
+  TakeStatus();
+  return ok;
+}
+
+bool TVZqCommon::GetOneBitPalCount(DWORD& count0, DWORD& count1) {
+  if (!Ready(ZqGetOneBitPalCount)) return false;
+  const bool ok = ZqGetOneBitPalCount(ImgHandle, &count0, &count1) != 0;
+  TakeStatus();
+  return ok;
+}
+
+bool TVZqCommon::GetPalette(RGBQUAD* palette, int count) {
+  if (!Ready(ZqGetPalette)) return false;
+  const bool ok = ZqGetPalette(ImgHandle, palette, count) != 0;
+  TakeStatus();
+  return ok;
+}
+
+bool TVZqCommon::SetPalette(const RGBQUAD* palette, int count) {
+  if (!Ready(ZqSetPalette)) return false;
+  const bool ok = ZqSetPalette(ImgHandle, palette, count) != 0;
+  TakeStatus();
+  return ok;
+}
+
+bool TVZqCommon::GetFromClipBrd() {
+  if (!Ready(ZqGetFromClipBrd)) return false;
+  ImgHandle = ZqGetFromClipBrd(OwnerWindow(), 0, 0, 0, 0);
+  TakeStatus();
+  return ImgHandle != 0;
+}
+
+bool TVZqCommon::SetToClipBrd() {
+  if (!Ready(ZqSetToClipBrd)) return false;
+  const bool ok = ZqSetToClipBrd(OwnerWindow(), ImgHandle, 0, 0, 0, 0) != 0;
+  TakeStatus();
+  return ok;
+}
+
+void TVZqCommon::ClearClipBrd() {
+  if (!Ready(ZqClearClipBrd)) return;
+  ZqClearClipBrd(OwnerWindow());
+  TakeStatus();
+}
+
+bool TVZqCommon::IsClipBrdData() {
+  if (!Ready(ZqIsClipBrdData)) return false;
+  const bool ok = ZqIsClipBrdData(OwnerWindow()) != 0;
+  TakeStatus();
+  return ok;
+}
+
+const QImage& TVZqCommon::Picture() {
+  if (!ZqGetImageType || !ZqBitmapFromDib || !CreateBIPalette || ImgHandle == 0) return FPicture;
+  ZqImageInfo info{};
+  if (ZqGetImageType(ImgHandle, &info) == 0 || info.kind != vzqRasterImage) return FPicture;
+  const platform::GlobalLockGuard lock(ImgHandle);
+  if (!lock) return FPicture;
+  const platform::ScopedGdiObject<HBITMAP> bitmap(ZqBitmapFromDib(ImgHandle));
+  const platform::ScopedGdiObject<HPALETTE> palette(CreateBIPalette(lock.as<BITMAPINFOHEADER>()));
+  if (bitmap) FPicture = platform::BitmapImage(bitmap).copy();
+  return FPicture;
+}
+
+void TVZqCommon::SetPicture(const QImage& picture) {
+  if (!ZqDibFromBitmap || !ZqFreeMemory) return;
+  if (ImgHandle != 0) ZqFreeMemory(ImgHandle);
+  ImgHandle = 0;
+  FPicture = QImage();
+  if (picture.isNull() || picture.width() == 0 || picture.height() == 0) return;
+  const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+  const platform::ScopedGdiObject<HBITMAP> bitmap(CreateBitmap(pixels.width(), pixels.height(), 1, 32, pixels.constBits()));
+  if (!bitmap) return;
+  ImgHandle = ZqDibFromBitmap(bitmap, nullptr);
+  TakeStatus();
+  FPicture = picture.copy();
 }
 
 void TVZqCommon::About() { ShowZqAbout(OwnerWindow()); }

@@ -2,9 +2,11 @@
 // its resolution, copies, new images, and freeing it. It owns the handle it holds.
 #pragma once
 
+#include <QImage>
 #include <string>
 
 #include "imaging/engine/Zqinit.h"
+#include "platform/gdi.h"
 #include "platform/wintypes.h"
 
 enum TVZqCreateVectImage : unsigned char { vzqCreateWMF = 0, vzqCreateEMF = 1 };
@@ -41,6 +43,23 @@ class TVZqCommon : public QObject {
   bool CreateVectImageEx(TVZqCreateVectImage kind, LONG a, LONG b, LONG c, LONG d);
   bool VectToDib(HGLOBAL vector, short bitCount, bool flag, short red, short green, short blue);
   LONG GetSystemPalette();  // -1 when the entry is missing
+  bool GetDpiFromHdc(HDC dc);
+  HBITMAP BitmapFromDib();  // a new bitmap owned by the caller
+  bool DibFromBitmap(HBITMAP bitmap, HPALETTE palette);  // the old handle is not freed
+  bool DeleteBitmapObject(HGDIOBJ object);
+  bool GetOneBitPalCount(DWORD& count0, DWORD& count1);
+  bool GetPalette(RGBQUAD* palette, int count);
+  bool SetPalette(const RGBQUAD* palette, int count);
+  bool GetFromClipBrd();  // the old handle is not freed
+  bool SetToClipBrd();
+  void ClearClipBrd();
+  bool IsClipBrdData();
+
+  // The image as a picture: a copy of the raster image of ImgHandle, or the stored
+  // picture when there is none to take.
+  const QImage& Picture();
+  // Frees the present image and makes a new one of picture (none for an empty one).
+  void SetPicture(const QImage& picture);
   int UseLZW(const std::string& key);
   void About();
 
@@ -52,4 +71,5 @@ class TVZqCommon : public QObject {
   void TakeStatus();
 
   LONG FXdpi = 0, FYdpi = 0;
+  QImage FPicture;
 };

@@ -31,6 +31,18 @@ NameBuffer BufferWith(const std::string& text) {
 
 }  // namespace
 
+bool TCExif::GetExifInfo(const std::string& fileName) {
+  if (!ZqJpegExifInfo) {
+    ErrorStatus = kZqStatusNoEntry;
+    return false;
+  }
+  ZqExifInfo values{};
+  const bool ok = ZqJpegExifInfo(fileName.c_str(), &values) != 0;
+  if (ok) Values = values;
+  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  return ok;
+}
+
 TVZqFile::TVZqFile(QObject* owner) : TVZqNoUiControl(owner) {
   const int r = InitializeZQ(kZqKindImage);
   if (r != -1 && (r >> 16) == 1) Zqdispinit::Initialize();

@@ -11,6 +11,16 @@
 
 class TVZqFile;
 
+// The Exif values of a JPEG file, as the engine reads them.
+class TCExif {
+ public:
+  ZqExifInfo Values{};
+  WORD ErrorStatus = 0;
+  // Fills Values from the file; false (status 14 when the engine lacks the entry) when
+  // the file has no readable Exif segment.
+  bool GetExifInfo(const std::string& fileName);
+};
+
 using TVZqProgressEvent = std::function<void(QObject* sender, short percent)>;
 using TVZqFileEvent = std::function<void(QObject* sender, const std::string& fileName)>;
 
@@ -108,6 +118,10 @@ class TVZqFile : public TVZqNoUiControl {
   bool HTTPPutFile(const std::string& a, const std::string& b, const std::string& c, const std::string& d, LONG n);
   void About();
 
+  // The Exif values; assigning copies another object's values.
+  TCExif& Exif() { return FExif; }
+  void SetExif(const TCExif& value) { FExif = value; }
+
   // The progress callback the engine receives (one per process, through the owner).
   static BOOL ProgressCallback(int percent);
 
@@ -132,4 +146,5 @@ class TVZqFile : public TVZqNoUiControl {
   LONG FVectorHeight = 0, FVectorWidth = 0;
   short FLastPercent = 0;
   ZqProgressProc FCallback = nullptr;
+  TCExif FExif;
 };

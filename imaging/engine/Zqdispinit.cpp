@@ -17,6 +17,11 @@ int g_FontHeight, g_FontBold, g_FontItalic, g_FontUnderline, g_FontStrikeOut, g_
 std::string g_Text, g_FontName, g_ToolBarCap;
 std::array<DWORD, 5> g_Clip;
 int g_DispInst, g_PanObjCount;
+LOGFONT g_LogFont;
+HCURSOR g_hToolBarCursor;
+HFONT g_hFont;
+HWND g_ToolBarParentWnd, g_ToolBarChildWnd;
+void* g_hPanObj;
 
 ZqPopupCaption szPopupEditMenu_All, szPopupEditMenu_Cut, szPopupEditMenu_Copy, szPopupEditMenu_Paste,
     szPopupEditMenu_Rotate, szPopupEditMenu_Clear, szPopupEditMenu_Undo, szPopupEditMenu_Delete,
@@ -69,6 +74,11 @@ void Initialize() {
   g_ToolBarCap.clear();
   g_Clip = {};
   g_DispInst = g_PanObjCount = 0;
+  g_LogFont = LOGFONT{};
+  g_hToolBarCursor = nullptr;
+  g_hFont = nullptr;
+  g_ToolBarParentWnd = g_ToolBarChildWnd = nullptr;
+  g_hPanObj = nullptr;
 
   platform::RegisterStringResources(kPopupStrings);
   const bool japanese = QLocale().language() == QLocale::Japanese;

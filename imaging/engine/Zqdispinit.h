@@ -5,7 +5,8 @@
 #include <array>
 #include <string>
 
-#include "platform/wintypes.h"
+#include "platform/syscolors.h"
+#include "platform/winwidget.h"
 
 extern short g_PenSize1, g_PenSize2, g_PenSize3, g_PenSize4, g_PenSize5;
 extern short g_AirBrushSize1, g_AirBrushSize2, g_AirBrushSize3, g_AirBrushSize4, g_AirBrushSize5;
@@ -20,6 +21,11 @@ extern std::string g_Text, g_FontName, g_ToolBarCap;
 // The editing clip record; its second word holds a global memory handle while a clip is held.
 extern std::array<DWORD, 5> g_Clip;
 extern int g_DispInst, g_PanObjCount;
+extern LOGFONT g_LogFont;
+extern HCURSOR g_hToolBarCursor;
+extern HFONT g_hFont;
+extern HWND g_ToolBarParentWnd, g_ToolBarChildWnd;
+extern void* g_hPanObj;
 
 // The thirteen pop-up menu captions of the display component (64 bytes each).
 inline constexpr int kZqPopupCaptionBytes = 64;

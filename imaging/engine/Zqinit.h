@@ -68,7 +68,8 @@ class TVZqNoUiControl : public QObject {
   explicit TVZqNoUiControl(QObject* owner = nullptr) : QObject(owner) {}
 };
 
-// A component with a window of its own, painted through its persistent surface.
+// A custom window control with a canvas: the base of the visual components. It paints
+// through the platform's drawing layer on its persistent surface.
 class TVZqUiControl : public platform::WinWidget {
   Q_OBJECT
  public:

@@ -66,3 +66,31 @@ TEST(GlobalMemory, SafeFromSeveralThreads) {
   for (auto& t : threads) t.join();
   EXPECT_EQ(GlobalBlockCount(), before);
 }
+
+TEST(GlobalMemory, LargeBlocksKeepWindowsSemantics) {
+  constexpr std::size_t big = std::size_t{9} << 20;  // mapped rather than taken from the heap
+  const HGLOBAL h = GlobalAlloc(GHND, big);
+  ASSERT_NE(h, 0u);
+  EXPECT_EQ(GlobalSize(h), big);
+  {
+    platform::GlobalLockGuard g(h);
+    auto* p = g.as<unsigned char>();
+    EXPECT_EQ(p[0], 0);
+    EXPECT_EQ(p[big - 1], 0);
+    std::memset(p, 0x5A, big);
+  }
+  // Shrinking and growing again keeps the kept part and zeroes what grows back.
+  ASSERT_EQ(GlobalReAlloc(h, 5 << 20, 0), h);
+  ASSERT_EQ(GlobalReAlloc(h, big * 2, GMEM_ZEROINIT), h);
+  {
+    platform::GlobalLockGuard g(h);
+    auto* p = g.as<unsigned char>();
+    EXPECT_EQ(p[(5 << 20) - 1], 0x5A);
+    EXPECT_EQ(p[5 << 20], 0);
+    EXPECT_EQ(p[big], 0);
+    EXPECT_EQ(p[big * 2 - 1], 0);
+  }
+  ASSERT_EQ(GlobalReAlloc(h, 100, 0), h) << "a large block may become small";
+  EXPECT_EQ(GlobalSize(h), 100u);
+  EXPECT_EQ(GlobalFree(h), 0u);
+}

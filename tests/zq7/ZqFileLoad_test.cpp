@@ -14,6 +14,7 @@
 #include "tests/support/TempDir.h"
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqFileLoad.h"
+#include "zq7/Zq7File/ZqFileType.h"
 
 namespace fs = std::filesystem;
 
@@ -532,3 +533,22 @@ TEST(ZqFileLoad, CorpusFilesLoadOrGiveAStatus) {
 }
 
 }  // namespace
+
+// A loaded JPEG carries the resolution the header reading reports, Exif before JFIF.
+TEST(ZqFileLoadResolution, JpegImagesTakeTheHeadersResolution) {
+  for (const char* name : {"jpeg_exif.jpg", "jpeg_exif_cm.jpg", "jpeg_jfif_dpcm.jpg", "jpeg_baseline.jpg"}) {
+    const std::string path = SourceDir() + "/tests/data/type/" + name;
+    ZqFileInfo info{};
+    ASSERT_TRUE(ZQFileType(path.c_str(), 0, &info)) << name;
+    const HGLOBAL h = ZQFileLoad(path.c_str(), 0, 0, 0, nullptr, "", "", "");
+    ASSERT_NE(h, 0u) << name;
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_OK);
+    {
+      platform::GlobalLockGuard lock(h);
+      const auto* header = lock.as<BITMAPINFOHEADER>();
+      EXPECT_EQ(platform::DpiFromPelsPerMeter(header->biXPelsPerMeter), info.xdpi) << name;
+      EXPECT_EQ(platform::DpiFromPelsPerMeter(header->biYPelsPerMeter), info.ydpi) << name;
+    }
+    GlobalFree(h);
+  }
+}

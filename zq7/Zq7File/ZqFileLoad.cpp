@@ -4,9 +4,12 @@
 #include <new>
 #include <vector>
 
+#include "platform/dib.h"
+#include "platform/memory.h"
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqBmpReader.h"
 #include "zq7/Zq7File/ZqFileBytes.h"
+#include "zq7/Zq7File/ZqFileType.h"
 #include "zq7/Zq7File/ZqFormat.h"
 #include "zq7/Zq7File/ZqGifCodec.h"
 #include "zq7/Zq7File/ZqJ2kCodec.h"
@@ -51,6 +54,19 @@ WORD Decode(const char* name, ZqFormat format, int page, ZqProgress& progress, H
   return ZQ_ERR_UNSUPPORTED;
 }
 
+// The JPEG and JPEG 2000 decoders see only part of the resolution records a file may
+// hold (not Exif, not the JP2 resolution box); the header reading applies every rule,
+// so its resolution goes into the loaded image.
+void TakeHeaderResolution(LPCSTR name, int page, HGLOBAL image) {
+  ZqFileInfo info{};
+  if (!ZQFileType(name, page == kZqAllPages ? 0 : page, &info)) return;
+  const platform::GlobalLockGuard lock(image);
+  if (auto* header = lock.as<BITMAPINFOHEADER>()) {
+    header->biXPelsPerMeter = platform::PelsPerMeterFromDpi(info.xdpi);
+    header->biYPelsPerMeter = platform::PelsPerMeterFromDpi(info.ydpi);
+  }
+}
+
 // One load: checks the arguments, detects the format from the content and, for a
 // format's own loader, insists on that format. Sets the status; nothing escapes.
 HGLOBAL Load(LPCSTR name, int page, ZqProgressProc callback, bool (*accepts)(ZqFormat)) {
@@ -66,6 +82,9 @@ HGLOBAL Load(LPCSTR name, int page, ZqProgressProc callback, bool (*accepts)(ZqF
       const ZqFormat format = DetectFileFormat(name);
       ZqProgress progress(callback);
       status = accepts(format) ? Decode(name, format, page, progress, &handle) : WORD{ZQ_ERR_UNSUPPORTED};
+      if (status == ZQ_OK &&
+          (format == ZqFormat::Jpeg || format == ZqFormat::Jp2 || format == ZqFormat::J2kCodestream))
+        TakeHeaderResolution(name, page, handle);
     }
   } catch (const std::bad_alloc&) {
     status = ZQ_ERR_NO_MEMORY;

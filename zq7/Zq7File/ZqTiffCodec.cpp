@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include <tiffio.h>
 
@@ -340,14 +339,14 @@ WORD DecodeRgba(TiffFile& f, ZqDibBuilder& dib, bool alpha, RgbaReader& reader, 
   const std::uint32_t width = dib.width(), height = dib.height();
   // The reader's default orientation gives each band bottom row first, as the DIB wants.
   const std::uint32_t band = RgbaBandRows(f.tif, height);
-  std::vector<std::uint32_t> raster(std::uint64_t{width} * band);
+  const auto raster = std::make_unique_for_overwrite<std::uint32_t[]>(std::uint64_t{width} * band);
   for (std::uint32_t y = 0; y < height; y += band) {
     const std::uint32_t rows = std::min(band, height - y);
     reader.img.row_offset = static_cast<int>(y);
     reader.img.col_offset = 0;
-    if (!TIFFRGBAImageGet(&reader.img, raster.data(), width, rows) || f.errors) return ZQ_ERR_DAMAGED;
+    if (!TIFFRGBAImageGet(&reader.img, raster.get(), width, rows) || f.errors) return ZQ_ERR_DAMAGED;
     for (std::uint32_t i = 0; i < rows; ++i) {
-      const std::uint32_t* src = raster.data() + std::uint64_t{width} * i;
+      const std::uint32_t* src = raster.get() + std::uint64_t{width} * i;
       BYTE* dst = dib.Row(y + rows - 1 - i);
       for (std::uint32_t x = 0; x < width; ++x, dst += alpha ? 4 : 3) {
         const std::uint32_t p = src[x];

@@ -97,6 +97,7 @@ class TemplateFontDialog final : public DialogItems {
         w = item.id == 1136 ? new QFontComboBox(&dialog_) : new QComboBox(&dialog_);
         break;
     }
+    w->setObjectName(QString("item%1").arg(item.id));
     items_[item.id] = w;
   }
 
@@ -105,6 +106,7 @@ class TemplateFontDialog final : public DialogItems {
   T* Item(int id) {
     if (auto* w = qobject_cast<T*>(items_[id])) return w;
     auto* made = new T(&dialog_);
+    made->setObjectName(QString("item%1").arg(id));
     items_[id] = made;
     return made;
   }

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <cstring>
 
 #include "platform/dialogs.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -58,4 +63,64 @@ TEST(Dialogs, QtMessageBoxButtons) {
   EXPECT_EQ(MessageBoxA(nullptr, "q", "t", MB_YESNO | MB_ICONQUESTION), IDNO);
   EXPECT_TRUE(seen.contains(QString::fromUtf8("はい(&Y)")));
   EXPECT_TRUE(seen.contains(QString::fromUtf8("いいえ(&N)")));
+}
+
+// The font dialog is built from the caller's template; the hook hides controls by their
+// identifiers, and OK writes the choice into the LOGFONT.
+TEST(Dialogs, QtFontDialogFromATemplate) {
+  platform::DialogTemplate tpl;
+  tpl.caption = "Font";
+  tpl.face = "MS Sans Serif";
+  tpl.pointSize = 8;
+  tpl.items = {{1088, platform::DialogItemKind::Label, "&Font:"},
+               {1136, platform::DialogItemKind::ComboBox, ""},
+               {1040, platform::DialogItemKind::CheckBox, "Stri&kethrough"},
+               {1091, platform::DialogItemKind::Label, "&Color:"},
+               {1092, platform::DialogItemKind::Label, "Preview"},
+               {1, platform::DialogItemKind::Button, "OK"},
+               {2, platform::DialogItemKind::Button, "Cancel"}};
+  LOGFONT lf;
+  std::strcpy(lf.lfFaceName, "Arial");
+  lf.lfHeight = -16;
+  platform::ChooseFontRequest request;
+  request.logFont = &lf;
+  request.dialogTemplate = &tpl;
+  request.hook = [](platform::DialogItems& items) { items.ShowItem(1091, false); };
+  bool colourHidden = false;
+  QString sample;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(w);
+      if (!dialog || dialog->windowTitle() != "Font") continue;
+      colourHidden = dialog->findChild<QWidget*>("item1091")->isHidden();
+      sample = dialog->findChild<QLabel*>("item1092")->text();
+      dialog->findChild<QComboBox*>("item1138")->setCurrentText("24");
+      dialog->findChild<QCheckBox*>("item1040")->setChecked(true);
+      dialog->findChild<QPushButton*>("item1")->click();
+    }
+  });
+  ASSERT_TRUE(platform::CurrentDialogs().ChooseFont(nullptr, request));
+  EXPECT_TRUE(colourHidden);
+  EXPECT_EQ(sample, "Preview");
+  EXPECT_EQ(lf.lfHeight, -32);  // 24 points at 96 dpi
+  EXPECT_EQ(lf.lfStrikeOut, 1);
+  EXPECT_EQ(lf.lfUnderline, 0);
+  EXPECT_GT(std::strlen(lf.lfFaceName), 0u);
+}
+
+TEST(Dialogs, QtColourDialogReportsOkToTheHook) {
+  platform::ChooseColorRequest request;
+  request.rgbResult = RGB(1, 2, 3);
+  int heard = 0;
+  request.hook = [&](int id) { heard = id; };
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QColorDialog*>(w)) {
+        dialog->setCurrentColor(QColor(10, 20, 30));
+        dialog->accept();
+      }
+  });
+  ASSERT_TRUE(platform::CurrentDialogs().ChooseColor(nullptr, request));
+  EXPECT_EQ(heard, IDOK);
+  EXPECT_EQ(request.rgbResult, RGB(10, 20, 30));
 }

@@ -119,9 +119,10 @@ TEST_F(SlideTest, ListFileLinesBlanksAndUnusableFiles) {
   const std::string text = dir.Write("text.png", "not a picture");
   Plain("lone.png", 10, 10, Qt::green);
   // Empty lines, blank lines, leading blanks and tabs, a missing file, a file that is
-  // not an image, a lone CR inside a path and a last line without its end.
+  // not an image, a lone CR inside a path, a line beyond the path limit (skipped, not
+  // cut) and a last line without its end.
   List("\r\n   \r\n\t  " + red + "\r\n" + dir.path() + "missing.png\n" + text + "\n" + dir.path() + "lo\rne.png\r\n" +
-       "\n \t\n" + blue);
+       "\n \t\n" + dir.path() + std::string(5000, 'x') + "\n" + blue);
   ASSERT_TRUE(slide->Open());
   ASSERT_EQ(slide->EntryCount(), 3);
   EXPECT_STREQ(slide->Entry(0).fileName, "red.png");

@@ -204,49 +204,24 @@ TEST_F(EngineTest, GetDirFileCountAddsThePagesOfImagesOnly) {
 }
 
 TEST(ZqutilsDrawing, DrawDisplayEdgeSunkenAndRaised) {
-  const COLORREF d = RGB(127, 127, 127), l = RGB(223, 223, 223), w = RGB(255, 255, 255), k = RGB(0, 0, 0);
-  const COLORREF o = RGB(0, 0, 200);
-  const std::map<char, COLORREF> legend{{'d', d}, {'l', l}, {'w', w}, {'k', k}, {'o', o}};
-  for (bool sunken : {true, false}) {
+  const std::map<char, COLORREF> legend{{'d', RGB(127, 127, 127)}, {'l', RGB(223, 223, 223)},
+                                        {'w', RGB(255, 255, 255)}, {'k', RGB(0, 0, 0)},
+                                        {'o', RGB(0, 0, 200)}};
+  // The frame on (0, 0)-(5, 5): outer strokes on the rectangle's edges, inner ones one
+  // pixel inside; each LineTo leaves its end point to the next stroke.
+  const std::vector<std::string> sunken{"dddddw", "dkkklw", "dkoolw", "dkoolw", "dklllw", "dwwwww"};
+  const std::vector<std::string> raised{"wwwwwd", "wlllkd", "wlookd", "wlookd", "wlkkkd", "wddddd"};
+  for (bool isSunken : {true, false}) {
     HBITMAP bitmap = platform::CreateSurfaceBitmap(6, 6);
     HDC dc = platform::CreateSurfaceDC(bitmap, DT_RASDISPLAY);
     const RECT all{0, 0, 6, 6};
-    platform::ScopedGdiObject<HBRUSH> fill(CreateSolidBrush(o));
+    platform::ScopedGdiObject<HBRUSH> fill(CreateSolidBrush(RGB(0, 0, 200)));
     FillRect(dc, &all, fill);
-    DrawDisplayEdge(dc, RECT{0, 0, 5, 5}, sunken);
-    const std::vector<std::string> sunkenRows{"dddddd", "dkkkkw", "dkoolw", "dkoolw", "dllllw", "wwwwwo"};
-    // Raised swaps the outer and the inner pens.
-    const std::vector<std::string> raisedRows{"wwwwwd", "wllllk", "wlookd", "wlookd", "wkkkkd", "dddddo"};
-    std::vector<std::string> expected = sunken ? sunkenRows : raisedRows;
-    // The last column and row lie outside the frame rectangle (right and bottom are 5).
-    for (int y = 0; y < 6; ++y) expected[static_cast<std::size_t>(y)][5] = 'o';
-    expected[5] = "oooooo";
-    // Rebuild the frame as the strokes draw it: the outer corners at (5, 0) and (0, 5)
-    // belong to the right and bottom strokes, which end at x = 5 and y = 5.
-    HBITMAP reference = platform::CreateSurfaceBitmap(6, 6);
-    HDC ref = platform::CreateSurfaceDC(reference, DT_RASDISPLAY);
-    FillRect(ref, &all, fill);
-    auto line = [&](COLORREF c, std::initializer_list<POINT> pts) {
-      platform::ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, c));
-      platform::ScopedSelect s(ref, pen.get());
-      auto it = pts.begin();
-      MoveToEx(ref, it->x, it->y, nullptr);
-      for (++it; it != pts.end(); ++it) LineTo(ref, it->x, it->y);
-    };
-    line(sunken ? d : w, {{0, 5}, {0, 0}, {5, 0}});
-    line(sunken ? w : d, {{5, 0}, {5, 5}, {0, 5}});
-    line(sunken ? k : l, {{1, 4}, {1, 1}, {4, 1}});
-    line(sunken ? l : k, {{4, 1}, {4, 4}, {1, 4}});
-    EXPECT_TRUE(testsupport::SameImage(platform::BitmapImage(bitmap), platform::BitmapImage(reference),
-                                       sunken ? "edge_sunken" : "edge_raised"));
-    // Spot checks that tie the strokes to their colours.
-    EXPECT_EQ(GetPixel(dc, 0, 2), sunken ? d : w);
-    EXPECT_EQ(GetPixel(dc, 1, 2), sunken ? k : l);
-    EXPECT_EQ(GetPixel(dc, 5, 2), sunken ? w : d);
-    EXPECT_EQ(GetPixel(dc, 4, 2), sunken ? l : k);
-    EXPECT_EQ(GetPixel(dc, 2, 2), o);
-    DeleteDC(ref);
-    DeleteObject(reference);
+    HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+    DrawDisplayEdge(dc, RECT{0, 0, 5, 5}, isSunken);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);  // the context's pen comes back
+    EXPECT_TRUE(testsupport::SamePicture(bitmap, isSunken ? sunken : raised, legend,
+                                         isSunken ? "edge_sunken" : "edge_raised"));
     DeleteDC(dc);
     DeleteObject(bitmap);
   }

@@ -4,6 +4,7 @@
 
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqfile.h"
+#include "imaging/components/Zqslide.h"
 #include "tests/support/ScriptedDialogs.h"
 
 TEST(NoEngine, FileComponentReportsMissingEntries) {
@@ -46,5 +47,23 @@ TEST(NoEngine, CommonComponentReportsMissingEntries) {
   EXPECT_FALSE(common.CreateImage(10, 10, 24, 0, 0, 0));
   EXPECT_EQ(common.ErrorStatus, 14);
   common.ImgHandle = 0;
+  EXPECT_TRUE(s.log().messages.empty());
+}
+
+// The slide show has its own codes: without the engine no list can be built, and a
+// clear still paints the background.
+TEST(NoEngine, SlideShowBuildsNoList) {
+  testsupport::ScopedScript s;
+  TVZqSlide slide;
+  slide.SlideFileName = "/no/engine/list.tmp";
+  EXPECT_FALSE(slide.Open());
+  EXPECT_EQ(slide.ErrorStatus, 5);
+  slide.FileReadWay = vzqFolder;
+  slide.SetFilePath("/no/engine");
+  EXPECT_FALSE(slide.Open());
+  EXPECT_EQ(slide.ErrorStatus, 5);
+  EXPECT_FALSE(slide.Start());
+  EXPECT_EQ(slide.ErrorStatus, 11);
+  slide.Clear();
   EXPECT_TRUE(s.log().messages.empty());
 }

@@ -401,7 +401,9 @@ void TMainForm1::dropEvent(QDropEvent* event) {
   std::vector<std::string> items;
   for (const QUrl& url : event->mimeData()->urls()) {
     if (!url.isLocalFile()) continue;
-    const QByteArray bytes = QFile::encodeName(url.toLocalFile());
+    // The path's bytes as the file system gave them: a name that is not valid UTF-8
+    // survives only in its percent-encoded form, never through a decoded text.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     items.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   }
   event->acceptProposedAction();

@@ -5,7 +5,10 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
 #include <filesystem>
@@ -176,6 +179,33 @@ TEST_F(MainWindowTest, DropsTakeImageExtensionsAndReadEachFile) {
   EXPECT_EQ(form->StringGrid1->Cells(0, 3), " file 3");
   EXPECT_EQ(form->StringGrid1->Cells(1, 3), a);
   EXPECT_EQ(form->StringGrid1->RowCount(), 4);
+}
+
+TEST_F(MainWindowTest, FilesDroppedFromAFileManagerArrive) {
+  // A name that is not valid UTF-8 is kept as the file system's bytes and still renamed.
+  const std::string odd = Copy("photo.jpg", "\xff\xfe.jpg");
+  const std::string plain = Copy("g4.tif", "scan.tif");
+  QMimeData mime;
+  const QUrl oddUrl = QUrl::fromEncoded("file://" + QByteArray(odd.c_str()).toPercentEncoding("/"));
+  mime.setUrls({oddUrl, QUrl::fromLocalFile(QString::fromStdString(plain)), QUrl("https://example.org/remote.jpg")});
+  form->show();
+  // A drop comes after the drag entered the window, as from a file manager.
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.get(), &drop);
+  ASSERT_EQ(form->FileCount, 2) << "the remote address is no file";
+  EXPECT_EQ(form->StringGrid1->Cells(1, 1), odd);
+  EXPECT_EQ(form->StringGrid1->Cells(2, 1), "3060");
+  script.script().answers = {IDYES, IDNO};
+  form->SpeedButton1_2Click();
+  EXPECT_TRUE(platform::FileExists(dir.path() + "\xff\xfe.jpg") || platform::FileExists(odd));
+  EXPECT_TRUE(platform::FileExists(dir.path() + "scan.tif"));
+  form->CheckBox1->setChecked(true);
+  script.script().answers = {IDYES, IDNO};
+  form->SpeedButton1_2Click();
+  EXPECT_TRUE(platform::FileExists(dir.path() + "\xff\xfe_3060.jpg"));
 }
 
 TEST_F(MainWindowTest, UnreadableFilesKeepTheirRowWithoutAnotherFilesValues) {

@@ -4,6 +4,7 @@
 
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqfile.h"
+#include "imaging/engine/Zqdispinit.h"
 #include "platform/memory.h"
 
 
@@ -101,4 +102,19 @@ TEST(ImageComponents, ExifOfAJpeg) {
   EXPECT_FALSE(other.GetExifInfo(Fixture("type/png_rgb.png")));
   file.SetExif(other);
   EXPECT_EQ(file.Exif().Values.xResolution[1], 0u) << "assigning copies the values";
+}
+
+TEST(ImageComponents, SharedDisplayStateLivesFromTheFirstToTheLastImageComponent) {
+  auto file = std::make_unique<TVZqFile>();
+  EXPECT_EQ(g_PenSize, 3) << "the first component set the shared state up";
+  g_PenSize = 99;
+  auto common = std::make_unique<TVZqCommon>();
+  EXPECT_EQ(g_PenSize, 99) << "a second component does not set it up again";
+  g_Clip[1] = GlobalAlloc(GMEM_MOVEABLE, 8);
+  const auto blocks = GlobalBlockCount();
+  file.reset();
+  EXPECT_NE(g_Clip[1], 0u) << "one component is still alive";
+  common.reset();
+  EXPECT_EQ(g_Clip[1], 0u) << "the last one closed the shared state";
+  EXPECT_EQ(GlobalBlockCount(), blocks - 1);
 }

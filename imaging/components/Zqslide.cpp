@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "imaging/engine/Zqdllprocs.h"
@@ -153,6 +154,9 @@ bool TVZqSlide::BuildFromSlideFile() {
   if (SlideFileName.empty() || !IsSetDrive || !IsSetDrive(SlideFileName.c_str()) || !DataFileExist ||
       !DataFileExist(SlideFileName.c_str()))
     return false;
+  // Only a plain file is read: a pipe or a device would block or never end.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(SlideFileName, ec)) return false;
   std::FILE* file = std::fopen(SlideFileName.c_str(), "rb");
   if (!file) return false;
   FList.reserve(kMaxSlideFileEntries);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <sys/stat.h>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -95,8 +96,10 @@ TEST_F(SlideTest, DefaultsAndSetterRules) {
 }
 
 TEST_F(SlideTest, OpenFailsWithoutAUsableListFile) {
+  const std::string pipe = dir.path() + "pipe.tmp";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   for (const std::string& name : {std::string(), dir.path() + "missing.tmp", std::string("/no-such-volume/list.tmp"),
-                                  dir.path()}) {
+                                  dir.path(), pipe}) {
     slide->SlideFileName = name;
     EXPECT_FALSE(slide->Open()) << name;
     EXPECT_EQ(slide->ErrorStatus, kZqSlideNoList) << name;

@@ -23,15 +23,6 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr LONG kVectorWidth = 800;
 constexpr LONG kVectorHeight = 600;
 
-// The folder made to end in a separator by the engine; the folder unchanged without it.
-std::string TermYen(const std::string& directory) {
-  if (!SetTermYEN || directory.size() + 2 > platform::MaxPath) return directory;
-  std::vector<char> buffer(platform::MaxPath, '\0');
-  std::memcpy(buffer.data(), directory.data(), directory.size());
-  SetTermYEN(buffer.data());
-  return buffer.data();
-}
-
 // The fitted size: reduced to fit width x height with the aspect ratio kept, never
 // enlarged.
 void GetImageSize(int width, int height, int imageWidth, int imageHeight, int& fittedWidth, int& fittedHeight) {
@@ -222,7 +213,7 @@ bool TVZqSlide::BuildFromFolders() {
       const std::string dir = folder.data();
       for (int e = 0; e < extensions && e < kZqFileExtEntries; ++e) {
         const std::string ext(FExtTable[e], strnlen(FExtTable[e], kZqFileExtLength));
-        if (!ext.empty()) visit(dir, TermYen(dir) + "*." + ext);
+        if (!ext.empty()) visit(dir, TermYenPath(dir) + "*." + ext);
       }
     }
   };
@@ -241,7 +232,7 @@ bool TVZqSlide::BuildFromFolders() {
     if (find == INVALID_HANDLE_VALUE) return;
     for (BOOL found = TRUE; found; found = FindNextFileA(find, &data)) {
       if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
-      const std::string full = TermYen(dir) + data.cFileName;
+      const std::string full = TermYenPath(dir) + data.cFileName;
       ZqFileInfo info{};
       if (!ZqFileType(full.c_str(), 0, &info)) continue;
       const int pages = FileReadWay == vzqFolder ? 1 : std::max<int>(info.pages, 1);
@@ -390,7 +381,7 @@ void TVZqSlide::ComposePath(Step step) {
   }
   RangeRule();
   const TZQSORTDATA& entry = FList[static_cast<std::size_t>(FCurrentImage)];
-  FCurrentPath = TermYen(entry.directory) + entry.fileName;
+  FCurrentPath = TermYenPath(entry.directory) + entry.fileName;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -142,24 +142,25 @@ int SortProc(const void* a, const void* b) {
   return g_SortOrder == vzqSortOrderInc ? platform::CompareTextI(ka, kb) : platform::CompareTextI(kb, ka);
 }
 
+std::string TermYenPath(const std::string& directory) {
+  if (!SetTermYEN || directory.size() + 2 > platform::MaxPath) return directory;
+  std::vector<char> buffer(platform::MaxPath, '\0');
+  std::memcpy(buffer.data(), directory.data(), directory.size());
+  SetTermYEN(buffer.data());
+  return buffer.data();
+}
+
 int GetDirFileCount(const std::string& directory, const std::string& pattern) {
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA(pattern.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return 0;
-  std::vector<char> folder(platform::MaxPath, '\0');
-  const std::string dir = platform::TruncateUtf8(directory, platform::MaxPath - 2);
+  const std::string folder = TermYenPath(directory);
   int total = 0;
-  BOOL found = TRUE;
-  while (found) {
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && SetTermYEN && ZqFileType) {
-      std::fill(folder.begin(), folder.end(), '\0');
-      std::memcpy(folder.data(), dir.data(), dir.size());
-      SetTermYEN(folder.data());
-      const std::string path = std::string(folder.data()) + data.cFileName;
-      ZqFileInfo info{};
-      if (path.size() < platform::MaxPath && ZqFileType(path.c_str(), 0, &info)) total += info.pages;
-    }
-    found = FindNextFileA(find, &data);
+  for (BOOL found = TRUE; found; found = FindNextFileA(find, &data)) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !ZqFileType) continue;
+    const std::string path = folder + data.cFileName;
+    ZqFileInfo info{};
+    if (path.size() < platform::MaxPath && ZqFileType(path.c_str(), 0, &info)) total += info.pages;
   }
   FindClose(find);
   return total;

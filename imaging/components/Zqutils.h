@@ -54,6 +54,9 @@ void QSort(void* base, unsigned count, unsigned size, TZqCompareProc compare);
 // The slide list comparison, by g_Sort and g_SortOrder; extensions come from
 // g_FileExtArray.
 int SortProc(const void* a, const void* b);
+// The folder made to end in a path separator by the engine (SetTermYEN); unchanged when
+// the engine lacks the entry or the folder is at the path limit.
+std::string TermYenPath(const std::string& directory);
 // Image pages in the files that pattern (the folder, "*." and one extension) matches.
 int GetDirFileCount(const std::string& directory, const std::string& pattern);
 

@@ -181,7 +181,7 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
   GradBox2 = new QWidget(Panel1);
   GradBox2->setObjectName("GradBox2");
   GradBox2->setFixedWidth(50);
-  GradBox2->setStyleSheet("#GradBox2 { background: silver; }");
+  GradBox2->setStyleSheet("#GradBox2 { background: silver; } QToolButton:disabled { color: rgb(128,128,128); }");
   panel1Layout->addWidget(GradBox2);
   BuildToolbar();
 

@@ -61,7 +61,7 @@ class CornerPainter : public QObject {
       p.setPen(corner_->palette().mid().color());
       p.drawLine(corner_->rect().topRight(), corner_->rect().bottomRight());
       p.drawLine(corner_->rect().bottomLeft(), corner_->rect().bottomRight());
-      p.setPen(corner_->palette().buttonText().color());
+      p.setPen(corner_->palette().color(QPalette::Active, QPalette::ButtonText));
       p.drawText(corner_->rect().adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                  StringGridModel::Text(grid_->Cells(0, 0)));
       return true;

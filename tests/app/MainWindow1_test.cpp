@@ -21,6 +21,7 @@
 #include "platform/modules.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
+#include "tests/app/AppWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
 #include "widgets/dxfProgressBar.h"
@@ -37,23 +38,7 @@ std::string Fixture(const std::string& name) {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove(Ini());
-    progress = std::make_unique<TProgressForm1>();
-    ProgressForm1 = progress.get();
-    form = std::make_unique<TMainForm1>();
-    MainForm1 = form.get();
-  }
-  void TearDown() override {
-    form.reset();
-    progress.reset();
-    MainForm1 = nullptr;
-    ProgressForm1 = nullptr;
-    std::error_code ec;
-    fs::remove_all(Ini(), ec);
-  }
-
-  static std::string Ini() { return platform::ExecutableDir() + "Tesmarin.ini"; }
+  static std::string Ini() { return testsupport::AppWindows::SettingsPath(); }
 
   // Copies a fixture into the temporary folder under a new name.
   std::string Copy(const std::string& fixture, const std::string& name) {
@@ -82,8 +67,8 @@ class MainWindowTest : public ::testing::Test {
 
   TempDir dir;
   testsupport::ScopedScript script;
-  std::unique_ptr<TProgressForm1> progress;
-  std::unique_ptr<TMainForm1> form;
+  testsupport::AppWindows windows;
+  std::unique_ptr<TMainForm1>& form = windows.form;
 };
 
 const char* const kTitles[] = {" No.", " 変換元ﾌｧｲﾙ名", " ﾊﾞｲﾄ数", " 色数", " ﾋﾟｸｾﾙ数", " 解像度", " 圧縮方法", " 拡張子"};

@@ -12,6 +12,7 @@
 #include "imaging/components/Zqslide.h"
 #include "platform/files.h"
 #include "platform/modules.h"
+#include "tests/app/AppWindows.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
@@ -25,11 +26,6 @@ constexpr COLORREF kBack = RGB(255, 255, 213);
 class PreviewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::remove(Ini());
-    progress = std::make_unique<TProgressForm1>();
-    ProgressForm1 = progress.get();
-    form = std::make_unique<TMainForm1>();
-    MainForm1 = form.get();
     form->show();
     QApplication::processEvents();
     slide = form->ZqSlide1;
@@ -37,16 +33,6 @@ class PreviewTest : public ::testing::Test {
       started.push_back(name);
     };
   }
-  void TearDown() override {
-    form.reset();
-    progress.reset();
-    MainForm1 = nullptr;
-    ProgressForm1 = nullptr;
-    std::error_code ec;
-    fs::remove(Ini(), ec);
-  }
-
-  static std::string Ini() { return platform::ExecutableDir() + "Tesmarin.ini"; }
   static std::string ListFile() { return platform::PrivateTempDir() + "_slide.tmp"; }
 
   // A picture of one colour, 60 x 40.
@@ -76,8 +62,8 @@ class PreviewTest : public ::testing::Test {
 
   testsupport::TempDir dir;
   testsupport::ScopedScript script;
-  std::unique_ptr<TProgressForm1> progress;
-  std::unique_ptr<TMainForm1> form;
+  testsupport::AppWindows windows;
+  std::unique_ptr<TMainForm1>& form = windows.form;
   TVZqSlide* slide = nullptr;
   std::vector<std::string> started;
 };

@@ -25,6 +25,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
 #include "widgets/dxfProgressBar.h"
+#include "tests/support/SourcePath.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
@@ -32,8 +33,7 @@ using testsupport::TempDir;
 namespace {
 
 std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/tests/data/app/" + name;
+  return testsupport::SourcePath("tests/data/app/" + name);
 }
 
 class MainWindowTest : public ::testing::Test {

@@ -16,6 +16,7 @@
 #include "tests/support/PixelCheck.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SourcePath.h"
 
 namespace fs = std::filesystem;
 
@@ -164,9 +165,8 @@ TEST_F(PreviewTest, RegistrationSortDeleteAndClearDriveThePreview) {
 }
 
 TEST_F(PreviewTest, APhotoIsFittedIntoThePane) {
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
   const std::string photo = dir.path() + "photo.jpg";
-  fs::copy_file(std::string(root ? root : ".") + "/tests/data/app/photo.jpg", photo);
+  fs::copy_file(testsupport::SourcePath("tests/data/app/photo.jpg"), photo);
   form->WMDropFiles({photo});
   ASSERT_EQ(form->FileCount, 1);
   ASSERT_EQ(started, (std::vector<std::string>{"photo.jpg"}));

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/modules.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SourcePath.h"
 
 using testsupport::TempDir;
 
@@ -32,8 +33,7 @@ ListRun List(const std::string& arguments) {
 }
 
 std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/tests/data/app/" + name;
+  return testsupport::SourcePath("tests/data/app/" + name);
 }
 
 }  // namespace

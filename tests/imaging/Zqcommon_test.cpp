@@ -6,13 +6,13 @@
 #include "imaging/components/Zqfile.h"
 #include "imaging/engine/Zqdispinit.h"
 #include "platform/memory.h"
+#include "tests/support/SourcePath.h"
 
 
 namespace {
 
 std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/tests/data/" + name;
+  return testsupport::SourcePath("tests/data/" + name);
 }
 
 }  // namespace

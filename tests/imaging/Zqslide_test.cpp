@@ -14,6 +14,7 @@
 #include "platform/memory.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SourcePath.h"
 
 namespace fs = std::filesystem;
 
@@ -151,8 +152,7 @@ TEST_F(SlideTest, AtMostFiveThousandEntriesAndPagesThroughTheEngine) {
   EXPECT_EQ(slide->EntryCount(), 5000);
   slide->Close();
 
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
-  const std::string frames = std::string(root ? root : ".") + "/tests/data/type/gif89a_frames.gif";
+  const std::string frames = testsupport::SourcePath("tests/data/type/gif89a_frames.gif");
   List(frames + "|2\n" + frames + "|7\n");
   ASSERT_TRUE(slide->Open());
   ASSERT_EQ(slide->EntryCount(), 1);  // page 7 does not exist
@@ -395,8 +395,7 @@ TEST_F(SlideTest, PaintingRedrawsTheImageAndTheFrame) {
 TEST_F(SlideTest, FolderWaysCountListAndSort) {
   const std::string folder = dir.path() + "pics";
   fs::create_directory(folder);
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
-  fs::copy_file(std::string(root ? root : ".") + "/tests/data/type/gif89a_frames.gif", folder + "/b.gif");
+  fs::copy_file(testsupport::SourcePath("tests/data/type/gif89a_frames.gif"), folder + "/b.gif");
   QImage image(6, 6, QImage::Format_RGB32);
   image.fill(Qt::red);
   image.save(QString::fromStdString(folder + "/a.png"));

@@ -18,14 +18,14 @@
 #include "tests/support/PixelCheck.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/SourcePath.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("TESMARIN_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/tests/data/type/" + name;
+  return testsupport::SourcePath("tests/data/type/" + name);
 }
 
 // Keeps the engine loaded for a test.

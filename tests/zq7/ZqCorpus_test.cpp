@@ -13,6 +13,7 @@
 
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqFileType.h"
+#include "tests/support/SourcePath.h"
 
 namespace {
 
@@ -27,8 +28,7 @@ struct OracleRow {
 const std::map<std::string, std::string> kKnownExceptions = {};
 
 std::filesystem::path CorpusDir() {
-  const char* source = std::getenv("TESMARIN_SOURCE_DIR");
-  return std::filesystem::path(source ? source : ".") / ".." / "shared" / "corpus";
+  return std::filesystem::path(testsupport::SourcePath("../shared/corpus"));
 }
 
 std::vector<OracleRow> ReadOracle(const std::filesystem::path& file) {

@@ -15,16 +15,13 @@
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqFileLoad.h"
 #include "zq7/Zq7File/ZqFileType.h"
+#include "tests/support/SourcePath.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string SourceDir() {
-  const char* dir = std::getenv("TESMARIN_SOURCE_DIR");
-  return dir ? dir : TESMARIN_SOURCE_FALLBACK;
-}
-std::string Fixture(const std::string& name) { return SourceDir() + "/tests/data/load/" + name; }
+std::string Fixture(const std::string& name) { return testsupport::SourcePath("tests/data/load/" + name); }
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -483,7 +480,7 @@ TEST(ZqFileLoad, HugeHeadersAreRefusedBeforeAllocating) {
 
 // Files a fuzzer found troublesome: each gives a status (or a picture) without crashing.
 TEST(ZqFileLoad, FuzzerFindingsGiveAStatus) {
-  const fs::path regress = fs::path(SourceDir()) / "tests/data/regress";
+  const fs::path regress = fs::path(testsupport::SourcePath("tests/data/regress"));
   if (!fs::is_directory(regress)) GTEST_SKIP() << "no fuzzer findings kept yet";
   int files = 0;
   for (const auto& entry : fs::directory_iterator(regress)) {
@@ -504,7 +501,7 @@ TEST(ZqFileLoad, FuzzerFindingsGiveAStatus) {
 
 // Every public test file loads or gives a status; the counts go to the test's output.
 TEST(ZqFileLoad, CorpusFilesLoadOrGiveAStatus) {
-  const fs::path corpus = fs::path(SourceDir()) / "../shared/corpus/files";
+  const fs::path corpus = fs::path(testsupport::SourcePath("../shared/corpus/files"));
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus << " (it is present in CI)";
   std::map<WORD, int> byStatus;
   int files = 0;
@@ -537,7 +534,7 @@ TEST(ZqFileLoad, CorpusFilesLoadOrGiveAStatus) {
 // A loaded JPEG carries the resolution the header reading reports, Exif before JFIF.
 TEST(ZqFileLoadResolution, JpegImagesTakeTheHeadersResolution) {
   for (const char* name : {"jpeg_exif.jpg", "jpeg_exif_cm.jpg", "jpeg_jfif_dpcm.jpg", "jpeg_baseline.jpg"}) {
-    const std::string path = SourceDir() + "/tests/data/type/" + name;
+    const std::string path = testsupport::SourcePath(std::string("tests/data/type/") + name);
     ZqFileInfo info{};
     ASSERT_TRUE(ZQFileType(path.c_str(), 0, &info)) << name;
     const HGLOBAL h = ZQFileLoad(path.c_str(), 0, 0, 0, nullptr, "", "", "");

@@ -16,12 +16,12 @@
 #include "tests/support/TempDir.h"
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqFileType.h"
+#include "tests/support/SourcePath.h"
 
 namespace {
 
 std::string Fixture(const std::string& name) {
-  const char* source = std::getenv("TESMARIN_SOURCE_DIR");
-  return std::string(source ? source : ".") + "/tests/data/type/" + name;
+  return testsupport::SourcePath("tests/data/type/" + name);
 }
 
 struct Expected {

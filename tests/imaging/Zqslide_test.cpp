@@ -242,6 +242,26 @@ TEST_F(SlideTest, TimerStepsAndStopsAfterTheLastEntry) {
   EXPECT_FALSE(slide->TimerRunning());
 }
 
+// The last entry no longer loads (its file was replaced after the list was read): the
+// show still ends one tick after reaching it, and the Go operations work again.
+TEST_F(SlideTest, TimerStopsAfterALastEntryThatCannotBeLoaded) {
+  const std::string a = Plain("a.png", 8, 8, Qt::red);
+  const std::string b = Plain("b.png", 8, 8, Qt::green);
+  List(a + "\n" + b + "\n");
+  slide->SetIntervalTime(1);
+  ASSERT_TRUE(slide->Open());
+  ASSERT_TRUE(slide->Start());
+  dir.Write("b.png", "no longer a picture");
+  slide->Tick(1);
+  EXPECT_EQ(slide->CurrentImage(), 1);
+  EXPECT_TRUE(slide->TimerRunning()) << "the step to the last entry still counts as one";
+  slide->Tick(1);
+  EXPECT_FALSE(slide->TimerRunning());
+  EXPECT_EQ(slide->CurrentImage(), 1);
+  EXPECT_TRUE(slide->GoBack());
+  EXPECT_EQ(At(*slide, 22, 22), RGB(255, 0, 0));
+}
+
 TEST_F(SlideTest, FittedSizesReduceAndCentreNeverEnlarge) {
   struct Case {
     int w, h;

@@ -139,9 +139,9 @@ void FillPalette(ZqDibBuilder& dib, png_structp png, png_infop info) {
 
 }  // namespace
 
-WORD ZqPngDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqPngDecode(ZqFile& file, std::uint64_t offset, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  std::FILE* stream = file.Stream();
+  std::FILE* stream = file.Stream(offset);
   if (!stream) return ZQ_ERR_NO_MEMORY;
   PngReader r;
   if (!r.png || !r.info) return ZQ_ERR_NO_MEMORY;

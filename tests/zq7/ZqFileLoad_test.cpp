@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -661,6 +666,50 @@ TEST(ZqFileLoad, BmpsWithJpegOrPngPixelsDecodeThem) {
     GlobalFree(wrapped);
     EXPECT_EQ(got.header.biWidth, want.header.biWidth);
     EXPECT_EQ(got.rgba, want.rgba);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+long StatusKb(const char* key) {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
+  return -1;
+}
+
+// How far the resident memory of a child process running load rises above where it
+// started, in MiB (at most 255); -1 when it cannot be told.
+int PeakGrowthMiB(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const long before = StatusKb("VmRSS:");
+    if (const HGLOBAL h = Load(path)) GlobalFree(h);
+    const long peak = StatusKb("VmHWM:");
+    ::_exit(before < 0 || peak < 0 ? 255 : static_cast<int>(std::clamp<long>((peak - before) / 1024, 0, 254)));
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Small files whose headers claim far more than they hold are refused before anything
+// large is allocated: a 5.6 KB progressive JPEG claiming 16000 x 16000, a 1.6 KB PNG whose
+// sPLT chunk claims 0x7FFFFFFF bytes (made by tests/data/regress/make_bombs.py).
+TEST(ZqFileLoad, MemoryBombsAreRefusedQuicklyAndSmall) {
+  for (const char* name : {"load_bomb_progressive_16000.jpg", "load_bomb_splt.png"}) {
+    SCOPED_TRACE(name);
+    const std::string path = testsupport::SourcePath(std::string("tests/data/regress/") + name);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Load(path), 0u);
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_DAMAGED);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    const int growth = PeakGrowthMiB(path);
+    EXPECT_GE(growth, 0);
+    EXPECT_LT(growth, 50);
   }
 }
 

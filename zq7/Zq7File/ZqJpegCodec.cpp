@@ -60,6 +60,8 @@ WORD StatusFromCode(int code) {
       return ZQ_ERR_NO_MEMORY;
     case JERR_IMAGE_TOO_BIG:
       return ZQ_ERR_TOO_LARGE;
+    // 12-bit samples among them: Debian's libjpeg-turbo is built for 8-bit data only, so
+    // a 12-bit JPEG types but cannot be decoded here.
     case JERR_BAD_PRECISION:
     case JERR_CONVERSION_NOTIMPL:
     case JERR_NO_ARITH_TABLE:

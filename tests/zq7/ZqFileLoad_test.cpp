@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -7,7 +12,10 @@
 #include <map>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <tiffio.h>
 
 #include "platform/dib.h"
 #include "platform/memory.h"
@@ -549,3 +557,160 @@ TEST(ZqFileLoadResolution, JpegImagesTakeTheHeadersResolution) {
     GlobalFree(h);
   }
 }
+
+namespace {
+
+// A TIFF of width x 2 written through libtiff: the samples given, row by row, stored
+// contiguously or one plane per sample.
+struct WideTiff {
+  const char* name;
+  std::uint16_t format, bits, samples;
+  bool planar;
+  std::vector<double> values;  // width * 2 * samples, pixel by pixel
+  std::vector<int> expected;   // the 8-bit channels the DIB must hold, R G B or grey
+};
+
+std::string WriteTiff(const std::string& path, const WideTiff& t) {
+  const std::uint32_t width = static_cast<std::uint32_t>(t.values.size() / 2 / t.samples);
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, t.bits);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, t.samples);
+  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, t.format);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, t.samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, t.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+  const unsigned bytes = t.bits / 8;
+  auto put = [&](std::vector<std::uint8_t>& row, std::size_t at, double v) {
+    std::uint8_t* p = row.data() + at * bytes;
+    if (t.format == SAMPLEFORMAT_IEEEFP && t.bits == 32) { const float f = static_cast<float>(v); std::memcpy(p, &f, 4); }
+    else if (t.format == SAMPLEFORMAT_IEEEFP) std::memcpy(p, &v, 8);
+    else if (t.format == SAMPLEFORMAT_INT) { const std::int64_t i = static_cast<std::int64_t>(v); std::memcpy(p, &i, bytes); }
+    else { const std::uint64_t u = static_cast<std::uint64_t>(v); std::memcpy(p, &u, bytes); }
+  };
+  for (std::uint32_t y = 0; y < 2; ++y) {
+    for (std::uint16_t plane = 0; plane < (t.planar ? t.samples : 1); ++plane) {
+      std::vector<std::uint8_t> row(std::size_t{width} * (t.planar ? 1 : t.samples) * bytes);
+      for (std::uint32_t x = 0; x < width; ++x)
+        for (std::uint16_t s = 0; s < t.samples; ++s) {
+          if (t.planar && s != plane) continue;
+          put(row, t.planar ? x : x * t.samples + s, t.values[(std::size_t{y} * width + x) * t.samples + s]);
+        }
+      TIFFWriteScanline(tif, row.data(), y, plane);
+    }
+  }
+  TIFFClose(tif);
+  return path;
+}
+
+// Samples of any format and depth, contiguous or in planes, come out as 8 bits per
+// channel: unsigned ones of up to 32 bits by their own range, the others by the range the
+// picture uses (floats at least 0..1).
+TEST(ZqFileLoad, TiffSamplesOfEveryFormatAreReducedToEightBits) {
+  testsupport::TempDir dir;
+  const std::vector<WideTiff> cases = {
+      {"u8_planar", SAMPLEFORMAT_UINT, 8, 3, true, {255, 0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {255, 0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {"u16_planar", SAMPLEFORMAT_UINT, 16, 3, true, {65535, 0, 257, 0, 0, 0, 514, 0, 0, 0, 0, 65535},
+       {255, 0, 1, 0, 0, 0, 2, 0, 0, 0, 0, 255}},
+      {"u32_grey", SAMPLEFORMAT_UINT, 32, 1, false, {0, 4294967295.0, 2155905152.0, 0}, {0, 255, 128, 0}},
+      {"u64_rgb_uses_its_range", SAMPLEFORMAT_UINT, 64, 3, false, {4294967295.0, 0, 0, 0, 2147483648.0, 0, 0, 0, 0, 0, 0, 4294967295.0},
+       {255, 0, 0, 0, 128, 0, 0, 0, 0, 0, 0, 255}},
+      {"i16_grey", SAMPLEFORMAT_INT, 16, 1, false, {-100, 20, 100, 50}, {0, 153, 255, 191}},
+      {"f32_grey_unit", SAMPLEFORMAT_IEEEFP, 32, 1, false, {0, 0.5, 1, 2}, {0, 64, 128, 255}},
+      {"f32_grey_fraction", SAMPLEFORMAT_IEEEFP, 32, 1, false, {0, 0.25, 0.5, 1}, {0, 64, 128, 255}},
+      {"f64_grey_bytes", SAMPLEFORMAT_IEEEFP, 64, 1, false, {74, 255, 0, 127.5}, {74, 255, 0, 128}},
+      {"f64_planar_rgb", SAMPLEFORMAT_IEEEFP, 64, 3, true, {1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5, 0.5, 0.5},
+       {255, 0, 0, 0, 255, 0, 0, 0, 255, 128, 128, 128}},
+  };
+  for (const WideTiff& t : cases) {
+    SCOPED_TRACE(t.name);
+    const HGLOBAL h = Load(WriteTiff(dir.path() + t.name + ".tif", t));
+    ASSERT_NE(h, 0u) << "status " << ZQGetErrorStatus();
+    const Decoded d = Decode(h);
+    GlobalFree(h);
+    std::vector<int> got;
+    for (std::size_t px = 0; px < d.rgba.size() / 4; ++px)
+      for (int c = 0; c < (t.samples == 1 ? 1 : 3); ++c) got.push_back(d.rgba[px * 4 + c]);
+    EXPECT_EQ(got, t.expected);
+  }
+}
+
+// A BMP whose pixels are a JPEG or PNG file shows what that file shows.
+TEST(ZqFileLoad, BmpsWithJpegOrPngPixelsDecodeThem) {
+  testsupport::TempDir dir;
+  for (const auto& [fixture, compression] : {std::pair{"baseline.jpg", 4u}, std::pair{"rgb8.png", 5u}}) {
+    SCOPED_TRACE(fixture);
+    const std::string inner = ReadAll(Fixture(fixture));
+    const HGLOBAL direct = Load(Fixture(fixture));
+    ASSERT_NE(direct, 0u);
+    const Decoded want = Decode(direct);
+    GlobalFree(direct);
+    BITMAPINFOHEADER h;
+    h.biWidth = want.header.biWidth;
+    h.biHeight = want.header.biHeight;
+    h.biBitCount = 0;
+    h.biCompression = compression;
+    h.biSizeImage = static_cast<DWORD>(inner.size());
+    std::string file = "BM";
+    auto put32 = [&](std::uint32_t v) { file.append(reinterpret_cast<const char*>(&v), 4); };
+    put32(static_cast<std::uint32_t>(14 + 40 + inner.size()));
+    put32(0);
+    put32(14 + 40);
+    file.append(reinterpret_cast<const char*>(&h), sizeof h);
+    file += inner;
+    const HGLOBAL wrapped = Load(dir.Write(std::string(fixture) + ".bmp", file));
+    ASSERT_NE(wrapped, 0u) << "status " << ZQGetErrorStatus();
+    const Decoded got = Decode(wrapped);
+    GlobalFree(wrapped);
+    EXPECT_EQ(got.header.biWidth, want.header.biWidth);
+    EXPECT_EQ(got.rgba, want.rgba);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+long StatusKb(const char* key) {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
+  return -1;
+}
+
+// How far the resident memory of a child process running load rises above where it
+// started, in MiB (at most 255); -1 when it cannot be told.
+int PeakGrowthMiB(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const long before = StatusKb("VmRSS:");
+    if (const HGLOBAL h = Load(path)) GlobalFree(h);
+    const long peak = StatusKb("VmHWM:");
+    ::_exit(before < 0 || peak < 0 ? 255 : static_cast<int>(std::clamp<long>((peak - before) / 1024, 0, 254)));
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Small files whose headers claim far more than they hold are refused before anything
+// large is allocated: a 5.6 KB progressive JPEG claiming 16000 x 16000, a 1.6 KB PNG whose
+// sPLT chunk claims 0x7FFFFFFF bytes (made by tests/data/regress/make_bombs.py).
+TEST(ZqFileLoad, MemoryBombsAreRefusedQuicklyAndSmall) {
+  for (const char* name : {"load_bomb_progressive_16000.jpg", "load_bomb_splt.png"}) {
+    SCOPED_TRACE(name);
+    const std::string path = testsupport::SourcePath(std::string("tests/data/regress/") + name);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Load(path), 0u);
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_DAMAGED);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    const int growth = PeakGrowthMiB(path);
+    EXPECT_GE(growth, 0);
+    EXPECT_LT(growth, 50);
+  }
+}
+
+}  // namespace

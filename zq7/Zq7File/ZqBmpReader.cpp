@@ -9,6 +9,8 @@
 #include "zq7/Zq7File/ZqBmpHeader.h"
 #include "zq7/Zq7File/ZqByteReader.h"
 #include "zq7/Zq7File/ZqFile.h"
+#include "zq7/Zq7File/ZqJpegCodec.h"
+#include "zq7/Zq7File/ZqPngCodec.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -168,7 +170,11 @@ WORD ZqBmpDecode(ZqFile& file, const ZqBmpHeader& header, ZqProgress& progress, 
   const bool os2v2 = h.infoSize == 64 || (h.infoSize > 12 && h.infoSize < 40);
   // OS/2 2.x reuses codes 3 and 4 for Huffman 1-D and RLE24.
   if (os2v2 && (h.compression == 3 || h.compression == 4)) return ZQ_ERR_UNSUPPORTED;
-  if (h.compression == kBiJpeg || h.compression == kBiPng) return ZQ_ERR_UNSUPPORTED;
+  if (h.compression == kBiJpeg || h.compression == kBiPng) {
+    // The pixels are a whole JPEG or PNG file, which its own library decodes.
+    const std::uint64_t at = h.bitsOffset ? h.bitsOffset : h.paletteOffset;
+    return h.compression == kBiJpeg ? ZqJpegDecode(file, at, progress, out) : ZqPngDecode(file, at, progress, out);
+  }
   if (h.compression > kBiAlphaBitfields) return ZQ_ERR_UNSUPPORTED;
   if (h.width <= 0 || h.height == 0) return ZQ_ERR_DAMAGED;
   const std::uint64_t height = static_cast<std::uint64_t>(h.height < 0 ? -h.height : h.height);

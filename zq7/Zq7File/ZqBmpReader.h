@@ -3,8 +3,9 @@
 // 8, 16, 24 and 32 bits, BI_RGB, BI_RLE4, BI_RLE8 and bit fields (with or without alpha),
 // bottom-up and top-down. Palette images stay palette DIBs (2 bits widen to 8, RLE
 // expands to plain 4 or 8 bits, pixels an RLE delta skips take index 0), 16 and 32-bit
-// images become 24-bit BGR, or 32-bit BGRA when an alpha mask is given. Embedded JPEG or
-// PNG data, OS/2 Huffman and RLE24 and 64-bit pixels are refused as unsupported.
+// images become 24-bit BGR, or 32-bit BGRA when an alpha mask is given. Pixels stored as
+// a JPEG or PNG file (BI_JPEG, BI_PNG) are decoded by libjpeg-turbo and libpng as such
+// files are. OS/2 Huffman and RLE24 and 64-bit pixels are refused as unsupported.
 #pragma once
 
 #include "zq7/Zq7Api.h"

@@ -45,8 +45,8 @@ std::size_t ZqFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t n) co
   return got;
 }
 
-std::FILE* ZqFile::Stream() {
+std::FILE* ZqFile::Stream(std::uint64_t offset) {
   if (!stream_) stream_ = ::fdopen(fd_, "rb");
-  if (stream_) std::rewind(stream_);
+  if (!stream_ || offset > size_ || ::fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) != 0) return nullptr;
   return stream_;
 }

@@ -35,10 +35,10 @@ class ZqFile {
   // end of the file or on an I/O error).
   std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t n) const;
 
-  // A stdio stream over the file, rewound to its start, for the libraries that read
-  // through one (libjpeg, libpng, giflib, openjpeg); it stays this object's. Null when
-  // it cannot be made.
-  std::FILE* Stream();
+  // A stdio stream over the file, at offset (its start unless given), for the libraries
+  // that read through one (libjpeg, libpng, giflib, openjpeg); it stays this object's.
+  // Null when it cannot be made or positioned.
+  std::FILE* Stream(std::uint64_t offset = 0);
 
  private:
   ZqFile(int fd, std::uint64_t size, std::string path);

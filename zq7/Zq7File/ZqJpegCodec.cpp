@@ -60,6 +60,8 @@ WORD StatusFromCode(int code) {
       return ZQ_ERR_NO_MEMORY;
     case JERR_IMAGE_TOO_BIG:
       return ZQ_ERR_TOO_LARGE;
+    // 12-bit samples among them: Debian's libjpeg-turbo is built for 8-bit data only, so
+    // a 12-bit JPEG types but cannot be decoded here.
     case JERR_BAD_PRECISION:
     case JERR_CONVERSION_NOTIMPL:
     case JERR_NO_ARITH_TABLE:
@@ -159,9 +161,9 @@ void CmykRowToBgr(const JSAMPLE* src, BYTE* dst, JDIMENSION width, bool inverted
 
 }  // namespace
 
-WORD ZqJpegDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqJpegDecode(ZqFile& file, std::uint64_t offset, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  std::FILE* stream = file.Stream();
+  std::FILE* stream = file.Stream(offset);
   if (!stream) return ZQ_ERR_NO_MEMORY;
 
   JpegDecompressor d;
@@ -191,7 +193,7 @@ WORD ZqJpegDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out) {
   }
   if (const WORD s = ZqDibBuilder::CheckSize(ci.image_width, ci.image_height, bits, bits == 8 ? 256 : 0); s != ZQ_OK)
     return s;
-  if (!Plausible(ci, file.size())) return ZQ_ERR_DAMAGED;
+  if (!Plausible(ci, file.size() - offset)) return ZQ_ERR_DAMAGED;
   if (!JpegGuard(&d.err, StartDecompress, &call)) return StatusFromCode(d.err.code);
 
   ZqDibBuilder dib;

@@ -1,6 +1,5 @@
 #include "zq7/Zq7File/ZqPngCodec.h"
 
-#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -8,15 +7,16 @@
 #include <png.h>
 
 #include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqByteReader.h"
 #include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
 
 constexpr int kBandRows = 32;
-// Compressed text and profile chunks may inflate beyond the file's size; this much is
-// always allowed them.
-constexpr png_alloc_size_t kMinChunkBytes = png_alloc_size_t{8} << 20;
+// What libpng may allocate for one chunk's data: a compressed text or profile chunk
+// inflates beyond its own size, so this much comes on top of the file's size.
+constexpr png_alloc_size_t kChunkAllowance = png_alloc_size_t{8} << 20;
 
 // libpng's last error message, kept so that the status tells what went wrong.
 struct PngError {
@@ -77,8 +77,6 @@ void ReadInfo(void* p) {
   png_init_io(c->png, c->file);
   // Dimensions are checked against the engine's caps after the header, not by libpng.
   png_set_user_limits(c->png, 0x7fffffff, 0x7fffffff);
-  // A chunk cannot be longer than the file that holds it: a header claiming gigabytes
-  // (an sPLT of 0x7FFFFFFF bytes) is refused before libpng allocates for it.
   png_set_chunk_malloc_max(c->png, c->chunkLimit);
   png_read_info(c->png, c->info);
 }
@@ -91,6 +89,22 @@ void UpdateInfo(void* p) {
 void ReadRows(void* p) {
   auto* c = static_cast<ReadCall*>(p);
   png_read_rows(c->png, c->rows, nullptr, c->count);
+}
+
+// Whether every chunk before the image data fits in the file. libpng allocates a chunk's
+// stated length before it reads the chunk, and a chunk cannot be longer than what is
+// left of the file: a 1.6 KB file whose sPLT claims 0x7FFFFFFF bytes is refused here,
+// before libpng asks for 2 GiB. Chunks after the first IDAT are never read.
+bool ChunksFit(ZqFile& file, std::uint64_t offset) {
+  ZqByteReader in(file);
+  for (std::uint64_t at = offset + 8;;) {
+    const std::uint8_t* head = in.Span(at, 8);
+    if (!head) return true;  // the end of the file: libpng reports what is missing
+    const std::uint64_t length = LoadU32(head, true);
+    if (std::memcmp(head + 4, "IDAT", 4) == 0) return true;
+    if (length + 12 > file.size() - at) return false;
+    at += length + 12;
+  }
 }
 
 // The transformations that give the DIB layout; returns the DIB's bit count.
@@ -139,13 +153,14 @@ void FillPalette(ZqDibBuilder& dib, png_structp png, png_infop info) {
 
 }  // namespace
 
-WORD ZqPngDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqPngDecode(ZqFile& file, std::uint64_t offset, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  std::FILE* stream = file.Stream();
+  std::FILE* stream = file.Stream(offset);
   if (!stream) return ZQ_ERR_NO_MEMORY;
+  if (!ChunksFit(file, offset)) return ZQ_ERR_DAMAGED;
   PngReader r;
   if (!r.png || !r.info) return ZQ_ERR_NO_MEMORY;
-  const png_alloc_size_t limit = std::max<png_alloc_size_t>(static_cast<png_alloc_size_t>(file.size()), kMinChunkBytes);
+  const png_alloc_size_t limit = static_cast<png_alloc_size_t>(file.size()) + kChunkAllowance;
   ReadCall call{r.png, r.info, stream, limit, nullptr, 0};
   if (!PngGuard(r.png, ReadInfo, &call)) return StatusFromMessage(r.err);
 

@@ -4,11 +4,14 @@
 // kept and tells the status (out of memory, or damaged).
 #pragma once
 
+#include <cstdint>
+
 #include "zq7/Zq7Api.h"
 
 class ZqFile;
 class ZqProgress;
 
-// Decodes the PNG file (its one image; Debian's libpng reads no animation frames)
+// Decodes the PNG data that starts at offset of the file (0 for a PNG file, further on
+// for one embedded in a BMP; its one image; Debian's libpng reads no animation frames)
 // into a packed DIB (*out, owned by the caller) and returns ZQ_OK, or a status with *out 0.
-WORD ZqPngDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out);
+WORD ZqPngDecode(ZqFile& file, std::uint64_t offset, ZqProgress& progress, HGLOBAL* out);

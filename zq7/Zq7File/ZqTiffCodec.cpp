@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -93,6 +94,12 @@ struct Layout {
   unsigned bits = 8;       // bits per sample, for the layouts of any depth
   bool alpha = false;      // the fourth sample is alpha
   bool associated = false; // the colour samples are premultiplied by it
+  bool planar = false;     // one plane per sample (PlanarConfiguration 2)
+  // Samples without a fixed range (signed, floating point, 64-bit) are scaled from the
+  // range the picture uses, which a first pass over the rows finds.
+  std::uint16_t format = SAMPLEFORMAT_UINT;
+  bool measured = false;
+  double low = 0, scale = 0;
   std::uint64_t copyBytes = 0;
 };
 
@@ -124,6 +131,45 @@ BYTE SampleAt(const std::uint8_t* row, std::uint64_t i, unsigned bits) {
   }
   const std::uint64_t max = (std::uint64_t{1} << bits) - 1;
   return static_cast<BYTE>((v * 255 + max / 2) / max);
+}
+
+// Half-precision floating point, as IEEE 754 binary16.
+double HalfToDouble(std::uint16_t h) {
+  const int exponent = (h >> 10) & 0x1F, mantissa = h & 0x3FF;
+  const double sign = (h & 0x8000) ? -1.0 : 1.0;
+  if (exponent == 0) return sign * std::ldexp(mantissa, -24);
+  if (exponent == 31) return mantissa ? std::nan("") : sign * HUGE_VAL;
+  return sign * std::ldexp(mantissa + 1024, exponent - 25);
+}
+
+// Sample i of a row of byte-aligned samples without a fixed range, as a number. libtiff
+// hands them over in the machine's byte order.
+double SampleValue(const std::uint8_t* row, std::uint64_t i, const Layout& l) {
+  const std::uint8_t* p = row + i * (l.bits / 8);
+  auto load = [p](auto v) {
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  };
+  if (l.format == SAMPLEFORMAT_IEEEFP) {
+    if (l.bits == 16) return HalfToDouble(load(std::uint16_t{}));
+    if (l.bits == 32) return load(float{});
+    return load(double{});
+  }
+  if (l.format == SAMPLEFORMAT_INT) {
+    switch (l.bits) {
+      case 8: return load(std::int8_t{});
+      case 16: return load(std::int16_t{});
+      case 32: return load(std::int32_t{});
+      default: return static_cast<double>(load(std::int64_t{}));
+    }
+  }
+  return static_cast<double>(load(std::uint64_t{}));
+}
+
+BYTE Sample8(const std::uint8_t* row, std::uint64_t i, const Layout& l) {
+  if (!l.measured) return SampleAt(row, i, l.bits);
+  const double v = (SampleValue(row, i, l) - l.low) * l.scale;
+  return v > 0 ? static_cast<BYTE>(std::min(v, 255.0) + 0.5) : BYTE{0};  // NaN too gives 0
 }
 
 void StoreColour(BYTE* px, unsigned r, unsigned g, unsigned b, unsigned a, const Layout& l) {
@@ -160,13 +206,13 @@ void ConvertRow(const Layout& l, const std::uint8_t* src, BYTE* dst, std::uint32
         StoreColour(dst, To8(Load16(src)), To8(Load16(src + 2)), To8(Load16(src + 4)), l.alpha ? To8(Load16(src + 6)) : 255, l);
       break;
     case RowKind::GreyBits:
-      for (std::uint32_t x = 0; x < width; ++x) dst[x] = SampleAt(src, x, l.bits);
+      for (std::uint32_t x = 0; x < width; ++x) dst[x] = Sample8(src, x, l);
       break;
     case RowKind::RgbBits:
       for (std::uint32_t x = 0; x < width; ++x, dst += out) {
         const std::uint64_t first = std::uint64_t{x} * n;
-        StoreColour(dst, SampleAt(src, first, l.bits), SampleAt(src, first + 1, l.bits), SampleAt(src, first + 2, l.bits),
-                    l.alpha ? SampleAt(src, first + 3, l.bits) : 255, l);
+        StoreColour(dst, Sample8(src, first, l), Sample8(src, first + 1, l), Sample8(src, first + 2, l),
+                    l.alpha ? Sample8(src, first + 3, l) : 255, l);
       }
       break;
     case RowKind::Cmyk8:
@@ -189,18 +235,34 @@ bool ChooseLayout(TIFF* tif, std::uint32_t width, Layout* l) {
   std::uint16_t bps = 1, spp = 1, planar = PLANARCONFIG_CONTIG, photometric = 0, compression = COMPRESSION_NONE;
   std::uint16_t format = SAMPLEFORMAT_UINT;
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
-  if (format != SAMPLEFORMAT_UINT) return false;
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
-  if (bps == 0 || bps > 32) return false;
+  if (bps == 0 || bps > 64) return false;
+  // Signed and floating-point samples come whole bytes wide (floats 16, 32 or 64 bits);
+  // unsigned ones may take any width up to 32 bits, or 64.
+  const bool whole = bps == 8 || bps == 16 || bps == 32 || bps == 64;
+  if (format == SAMPLEFORMAT_IEEEFP ? !(whole && bps >= 16) : format == SAMPLEFORMAT_INT ? !whole
+                                    : format != SAMPLEFORMAT_UINT || (bps > 32 && bps != 64))
+    return false;
   l->bits = bps;
+  l->format = format;
+  l->measured = format != SAMPLEFORMAT_UINT || bps == 64;
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
   TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
   if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) return false;
   if (spp == 0) return false;
-  if (planar != PLANARCONFIG_CONTIG && spp > 1) return false;
+  // Separate planes are interleaved here, which needs samples of whole bytes.
+  l->planar = planar == PLANARCONFIG_SEPARATE && spp > 1;
+  if (l->planar && bps % 8 != 0) return false;
   l->samples = spp;
 
+  if (spp == 1 && l->measured) {
+    if (photometric != PHOTOMETRIC_MINISBLACK && photometric != PHOTOMETRIC_MINISWHITE) return false;
+    l->kind = RowKind::GreyBits;
+    l->dibBits = 8;
+    l->colors = 256;
+    return true;
+  }
   if (spp == 1 && (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ||
                    photometric == PHOTOMETRIC_PALETTE)) {
     switch (bps) {
@@ -245,11 +307,11 @@ bool ChooseLayout(TIFF* tif, std::uint32_t width, Layout* l) {
       l->alpha = true;
       l->associated = extra[0] == EXTRASAMPLE_ASSOCALPHA;
     }
-    l->kind = bps == 8 ? RowKind::Rgb8 : bps == 16 ? RowKind::Rgb16 : RowKind::RgbBits;
+    l->kind = l->measured ? RowKind::RgbBits : bps == 8 ? RowKind::Rgb8 : bps == 16 ? RowKind::Rgb16 : RowKind::RgbBits;
     l->dibBits = l->alpha ? 32 : 24;
     return true;
   }
-  if (bps != 8 && bps != 16) return false;
+  if ((bps != 8 && bps != 16) || l->measured) return false;
   if (photometric == PHOTOMETRIC_SEPARATED && spp >= 4) {
     std::uint16_t inkset = INKSET_CMYK;
     TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkset);
@@ -281,57 +343,97 @@ void FillPalette(TIFF* tif, ZqDibBuilder& dib, unsigned bps) {
   }
 }
 
-// Strips or tiles into rows of the DIB.
-WORD DecodeDirect(TiffFile& f, const Layout& l, ZqDibBuilder& dib, ZqProgress& progress) {
+// Reads the directory's rows band by band, strips or tiles, with the samples of a pixel
+// next to each other whatever the planar configuration, and hands each row to
+// visit(row, y), which answers false to stop with ZQ_ERR_CANCELLED.
+template <typename Visit>
+WORD ReadRows(TiffFile& f, const Layout& l, std::uint32_t width, std::uint32_t height, Visit visit) {
   TIFF* tif = f.tif;
-  const std::uint32_t width = dib.width(), height = dib.height();
-  const std::uint64_t scanline = static_cast<std::uint64_t>(TIFFScanlineSize64(tif));
+  const std::uint64_t scanline = static_cast<std::uint64_t>(TIFFScanlineSize64(tif));  // of one plane
   if (scanline == 0) return ZQ_ERR_DAMAGED;
+  const unsigned planes = l.planar ? l.samples : 1;
   // Every layout reads at most the packed samples of one row.
-  const std::uint64_t need = (std::uint64_t{width} * l.samples * l.bits + 7) / 8;
+  const std::uint64_t need = (std::uint64_t{width} * (l.samples / planes) * l.bits + 7) / 8;
   if (scanline < need) return ZQ_ERR_DAMAGED;
+  const std::uint64_t stride = l.planar ? std::uint64_t{width} * l.samples * (l.bits / 8) : scanline;
+  const std::uint64_t sampleBytes = l.bits / 8;
 
-  if (!TIFFIsTiled(tif)) {
-    std::uint32_t rps = height;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rps);
-    rps = std::clamp<std::uint32_t>(rps, 1, height);
-    if (scanline * rps > kMaxBufferBytes) return ZQ_ERR_TOO_LARGE;
-    // Left uninitialised: a hostile header must not make us touch memory its data never fills.
-    const auto band = std::make_unique_for_overwrite<std::uint8_t[]>(scanline * rps);
-    for (std::uint32_t y = 0; y < height; y += rps) {
-      const std::uint32_t rows = std::min(rps, height - y);
-      const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), band.get(), static_cast<tmsize_t>(scanline * rows));
-      if (got < 0 || static_cast<std::uint64_t>(got) < scanline * rows || f.errors) return ZQ_ERR_DAMAGED;
-      for (std::uint32_t i = 0; i < rows; ++i) ConvertRow(l, band.get() + scanline * i, dib.Row(y + i), width);
-      if (!progress.Step(std::uint64_t{y} + rows, height)) return ZQ_ERR_CANCELLED;
-    }
-    return ZQ_OK;
+  const bool tiled = TIFFIsTiled(tif);
+  std::uint32_t bandRows = height, tw = 0, th = 0;
+  std::uint64_t tileRow = 0, tileBytes = 0;
+  if (tiled) {
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
+    tileRow = static_cast<std::uint64_t>(TIFFTileRowSize64(tif));
+    tileBytes = static_cast<std::uint64_t>(TIFFTileSize64(tif));
+    if (tw == 0 || th == 0 || tileRow == 0 || tileBytes < tileRow * th) return ZQ_ERR_DAMAGED;
+    if (tileBytes > kMaxBufferBytes) return ZQ_ERR_TOO_LARGE;
+    bandRows = th;
+  } else {
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &bandRows);
+    bandRows = std::clamp<std::uint32_t>(bandRows, 1, height);
   }
-
-  std::uint32_t tw = 0, th = 0;
-  TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
-  TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
-  const std::uint64_t tileRow = static_cast<std::uint64_t>(TIFFTileRowSize64(tif));
-  const std::uint64_t tileBytes = static_cast<std::uint64_t>(TIFFTileSize64(tif));
-  if (tw == 0 || th == 0 || tileRow == 0 || tileBytes < tileRow * th) return ZQ_ERR_DAMAGED;
+  if (scanline * bandRows > kMaxBufferBytes || stride * bandRows > kMaxBufferBytes) return ZQ_ERR_TOO_LARGE;
+  // Left uninitialised: a hostile header must not make us touch memory its data never fills.
+  const auto band = std::make_unique_for_overwrite<std::uint8_t[]>(stride * bandRows);
+  const auto plane = l.planar ? std::make_unique_for_overwrite<std::uint8_t[]>(scanline * bandRows) : nullptr;
+  const auto tile = tiled ? std::make_unique_for_overwrite<std::uint8_t[]>(tileBytes) : nullptr;
   // Tile widths are multiples of 16, so every tile starts on a whole byte of the row.
   const std::uint64_t bitsPerPixel = scanline * 8 / width;
-  if (scanline * th > kMaxBufferBytes || tileBytes > kMaxBufferBytes) return ZQ_ERR_TOO_LARGE;
-  const auto band = std::make_unique_for_overwrite<std::uint8_t[]>(scanline * th);
-  const auto tile = std::make_unique_for_overwrite<std::uint8_t[]>(tileBytes);
-  for (std::uint32_t y = 0; y < height; y += th) {
-    const std::uint32_t rows = std::min(th, height - y);
-    for (std::uint32_t x = 0; x < width; x += tw) {
-      const tmsize_t got = TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.get(), static_cast<tmsize_t>(tileBytes));
-      if (got < 0 || f.errors) return ZQ_ERR_DAMAGED;
-      const std::uint64_t offset = std::uint64_t{x} * bitsPerPixel / 8;
-      const std::uint64_t bytes = std::min(tileRow, scanline - offset);
-      for (std::uint32_t i = 0; i < rows; ++i) std::memcpy(band.get() + scanline * i + offset, tile.get() + tileRow * i, bytes);
+
+  for (std::uint32_t y = 0; y < height; y += bandRows) {
+    const std::uint32_t rows = std::min(bandRows, height - y);
+    for (unsigned p = 0; p < planes; ++p) {
+      std::uint8_t* into = l.planar ? plane.get() : band.get();
+      if (!tiled) {
+        const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, static_cast<std::uint16_t>(p)), into,
+                                                  static_cast<tmsize_t>(scanline * rows));
+        if (got < 0 || static_cast<std::uint64_t>(got) < scanline * rows || f.errors) return ZQ_ERR_DAMAGED;
+      } else {
+        for (std::uint32_t x = 0; x < width; x += tw) {
+          const tmsize_t got = TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, static_cast<std::uint16_t>(p)),
+                                                   tile.get(), static_cast<tmsize_t>(tileBytes));
+          if (got < 0 || f.errors) return ZQ_ERR_DAMAGED;
+          const std::uint64_t offset = std::uint64_t{x} * bitsPerPixel / 8;
+          const std::uint64_t bytes = std::min(tileRow, scanline - offset);
+          for (std::uint32_t i = 0; i < rows; ++i) std::memcpy(into + scanline * i + offset, tile.get() + tileRow * i, bytes);
+        }
+      }
+      if (!l.planar) continue;
+      for (std::uint32_t i = 0; i < rows; ++i) {
+        const std::uint8_t* src = plane.get() + scanline * i;
+        std::uint8_t* dst = band.get() + stride * i + p * sampleBytes;
+        for (std::uint32_t x = 0; x < width; ++x) std::memcpy(dst + std::uint64_t{x} * l.samples * sampleBytes, src + x * sampleBytes, sampleBytes);
+      }
     }
-    for (std::uint32_t i = 0; i < rows; ++i) ConvertRow(l, band.get() + scanline * i, dib.Row(y + i), width);
-    if (!progress.Step(std::uint64_t{y} + rows, height)) return ZQ_ERR_CANCELLED;
+    for (std::uint32_t i = 0; i < rows; ++i)
+      if (!visit(band.get() + stride * i, y + i)) return ZQ_ERR_CANCELLED;
   }
   return ZQ_OK;
+}
+
+// Strips or tiles into rows of the DIB; samples without a fixed range are read twice,
+// first for the range the picture uses.
+WORD DecodeDirect(TiffFile& f, Layout l, ZqDibBuilder& dib, ZqProgress& progress) {
+  const std::uint32_t width = dib.width(), height = dib.height();
+  if (l.measured) {
+    double low = 0, high = l.format == SAMPLEFORMAT_IEEEFP ? 1.0 : 0.0;
+    const std::uint64_t samples = std::uint64_t{width} * l.samples;
+    const WORD status = ReadRows(f, l, width, height, [&](const std::uint8_t* row, std::uint32_t) {
+      for (std::uint64_t i = 0; i < samples; ++i) {
+        const double v = SampleValue(row, i, l);
+        if (std::isfinite(v)) low = std::min(low, v), high = std::max(high, v);
+      }
+      return true;
+    });
+    if (status != ZQ_OK) return status;
+    l.low = low;
+    l.scale = high > low ? 255.0 / (high - low) : 0.0;
+  }
+  return ReadRows(f, l, width, height, [&](const std::uint8_t* row, std::uint32_t y) {
+    ConvertRow(l, row, dib.Row(y), width);
+    return progress.Step(std::uint64_t{y} + 1, height);
+  });
 }
 
 WORD DecodeRgba(TiffFile& f, ZqDibBuilder& dib, bool alpha, RgbaReader& reader, ZqProgress& progress) {

@@ -3,7 +3,11 @@
 // bits as palette DIBs (1 and 4 bits kept, others 8; min-is-white keeps its pixels and
 // reverses the palette), RGB of 8 or 16 bits as 24-bit BGR or, with an alpha sample,
 // 32-bit BGRA, CMYK as BGR, and JPEG-compressed YCbCr through libjpeg's own conversion.
-// Every other photometric, planar layout or depth goes through libtiff's RGBA reader.
+// Grey and RGB samples of any unsigned depth up to 32 bits keep their range; signed,
+// floating-point (16, 32, 64 bits) and 64-bit samples are scaled from the range the
+// picture uses (floats from at least 0..1), all reduced to 8 bits per channel. Separate
+// planes (PlanarConfiguration 2) of whole-byte samples are interleaved row by row.
+// Every other photometric or layout goes through libtiff's RGBA reader.
 // libtiff's messages never reach the terminal; an error becomes a status.
 #pragma once
 
@@ -12,6 +16,7 @@
 class ZqFile;
 class ZqProgress;
 
-// Decodes directory page (from 0) of the TIFF file into a packed DIB (*out, owned by the caller) and returns ZQ_OK, or a status with *out 0
+// Decodes directory page (from 0) of the TIFF file into a packed DIB (*out, owned by the
+// caller) and returns ZQ_OK, or a status with *out 0
 // (ZQ_ERR_BAD_PARAMETER for a page the file does not have).
 WORD ZqTiffDecode(ZqFile& file, int page, ZqProgress& progress, HGLOBAL* out);

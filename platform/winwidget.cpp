@@ -1,5 +1,6 @@
 #include "platform/winwidget.h"
 
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -126,10 +127,11 @@ void WinWidget::RunPaint() {
 }
 
 void WinWidget::paintEvent(QPaintEvent* event) {
-  if (!pushing_) {
-    invalid_ += event->region();
-    if (!painting_) RunPaint();
-  }
+  // A rendering into another device (QWidget::grab, render) copies what the surface
+  // shows, brought up to date first; it does not paint the control anew.
+  const bool copying = redirected(nullptr) != nullptr;
+  if (!pushing_ && !copying) invalid_ += event->region();
+  if (!pushing_ && !painting_ && (!copying || !invalid_.isEmpty())) RunPaint();
   const QImage image = BitmapImage(Surface());
   QPainter p(this);
   for (const QRect& r : event->region()) p.drawImage(r, image, r);
@@ -179,6 +181,24 @@ HDC WinWidget::SurfaceDC() {
   return CreateSurfaceDC(surface_, DT_RASDISPLAY, [self](const RECT& r) {
     if (self) self->Push(r);
   });
+}
+
+HDC WinWidget::QuietSurfaceDC() {
+  FitSurface();
+  return CreateSurfaceDC(surface_, DT_RASDISPLAY);
+}
+
+int ScrollCodeOfSliderAction(int action) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+  }
 }
 
 HDC WinWidget::BeginPaintOn(PAINTSTRUCT* ps) {

@@ -333,7 +333,9 @@ ZQ_EXPORT HGLOBAL ConvertColorTo8Gray(HGLOBAL image) {
     ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
     return 0;
   }
-  if (!zq::HasGreyTable(r)) {
+  // Only black-and-white pages (documents, faxes) are smoothed through a grey copy;
+  // every other image is shown in its own colours.
+  if (r.bitCount() != 1 || !zq::HasGreyTable(r)) {
     ZqSetErrorStatus(ZQ_ERR_UNSUPPORTED);
     return 0;
   }

@@ -88,6 +88,7 @@ WinWidget::WinWidget(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground);
   background_ = GetSysColorBrush(COLOR_WINDOW);
   surface_ = CreateSurfaceBitmap(std::max(1, width()), std::max(1, height()));
+  invalid_ = QRegion(rect());
   erase_ = true;
 }
 
@@ -127,11 +128,12 @@ void WinWidget::RunPaint() {
 }
 
 void WinWidget::paintEvent(QPaintEvent* event) {
-  // A rendering into another device (QWidget::grab, render) copies what the surface
-  // shows, brought up to date first; it does not paint the control anew.
-  const bool copying = redirected(nullptr) != nullptr;
-  if (!pushing_ && !copying) invalid_ += event->region();
-  if (!pushing_ && !painting_ && (!copying || !invalid_.isEmpty())) RunPaint();
+  // Qt repaints a control whenever a parent repaints. Like a Windows child window, the
+  // control paints itself anew only for the area invalidated (InvalidateRect, a resize,
+  // its first showing); otherwise the surface is shown as it stands, so that what was
+  // drawn on it through GetDC stays, and grab() returns exactly what is on screen.
+  FitSurface();
+  if (!pushing_ && !painting_ && !invalid_.isEmpty()) RunPaint();
   const QImage image = BitmapImage(Surface());
   QPainter p(this);
   for (const QRect& r : event->region()) p.drawImage(r, image, r);

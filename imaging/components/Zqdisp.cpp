@@ -684,25 +684,35 @@ bool TVZqDisp::DrawThroughClientBitmap(HDC dc, const TZqDrawPlan& plan, const BI
   return ok;
 }
 
+bool TVZqDisp::NeedsComposition() const {
+  if (!FShowInDisp) return true;
+  return std::any_of(FRasterLayers.begin(), FRasterLayers.end(),
+                     [](const TVZqRasterLayer& layer) { return layer.Visible && layer.Image; });
+}
+
 bool TVZqDisp::DrawStretchDIBits(HDC dc, const TZqDrawPlan& plan, const BITMAPINFOHEADER* header, const void* bits) {
   if (!_StretchDIBits) return false;
   const auto* info = reinterpret_cast<const BITMAPINFO*>(header);
-  if (SimpleDispCtrl) {
-    SetStretchBltMode(dc, COLORONCOLOR);
-    return _StretchDIBits(dc, plan.x, plan.y, plan.width, plan.height, plan.srcX, plan.srcY, plan.srcWidth,
-                          plan.srcHeight, bits, info, DIB_RGB_COLORS, SRCCOPY) > 0;
-  }
+  auto stretch = [&](HDC to, int x, int y) {
+    SetStretchBltMode(to, COLORONCOLOR);
+    return _StretchDIBits(to, x, y, plan.width, plan.height, plan.srcX, plan.srcY, plan.srcWidth, plan.srcHeight,
+                          bits, info, DIB_RGB_COLORS, SRCCOPY) > 0;
+  };
+  if (SimpleDispCtrl) return stretch(dc, plan.x, plan.y);
+  // With nothing to lay over the image, the target (the window's surface, itself shown
+  // only once the drawing is finished) takes the image directly: one copy less.
+  if (!NeedsComposition()) return DrawClipped(dc, header, [&] { return stretch(dc, plan.x, plan.y); });
+
   platform::ScopedDC memory(CreateCompatibleDC(dc));
   platform::ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, plan.width, plan.height));
   if (!memory.get() || !bitmap) return false;
   platform::ScopedSelect select(memory, bitmap.get());
-  SetStretchBltMode(memory, COLORONCOLOR);
   if (FShowInDisp) {
-    _StretchDIBits(memory, 0, 0, plan.width, plan.height, plan.srcX, plan.srcY, plan.srcWidth, plan.srcHeight, bits,
-                   info, DIB_RGB_COLORS, SRCCOPY);
+    stretch(memory, 0, 0);
   } else if (_BoxFull) {
     _BoxFull(memory, 0, 0, plan.width, plan.height, FColor);
   }
+  SetStretchBltMode(memory, COLORONCOLOR);
   const double sx = FGeometry.ScaleX;
   const double sy = FGeometry.ScaleY;
   for (const TVZqRasterLayer& layer : FRasterLayers) {
@@ -717,10 +727,14 @@ bool TVZqDisp::DrawStretchDIBits(HDC dc, const TZqDrawPlan& plan, const BITMAPIN
       _StretchDIBits(memory, lx, ly, lw, lh, 0, 0, dib.width(), dib.height(), dib.bits(), dib.info(), DIB_RGB_COLORS,
                      SRCCOPY);
   }
-  return DrawBitBlt(dc, memory, plan, header);
+  return DrawClipped(dc, header, [&] {
+    DrawVectorLayers(memory);
+    DrawGrid(memory);
+    return BitBlt(dc, plan.x, plan.y, plan.width, plan.height, memory, 0, 0, SRCCOPY) != FALSE;
+  });
 }
 
-bool TVZqDisp::DrawBitBlt(HDC dc, HDC source, const TZqDrawPlan& plan, const BITMAPINFOHEADER* header) {
+bool TVZqDisp::DrawClipped(HDC dc, const BITMAPINFOHEADER* header, const std::function<bool()>& draw) {
   platform::ScopedGdiObject<HPALETTE> palette(CreateBIPalette ? CreateBIPalette(header) : nullptr);
   HPALETTE previousPalette = nullptr;
   if (palette) {
@@ -728,15 +742,13 @@ bool TVZqDisp::DrawBitBlt(HDC dc, HDC source, const TZqDrawPlan& plan, const BIT
     RealizePalette(dc);
   }
   const bool clip = !IsPaintingCopy();
-  const int saved = clip ? SaveDC(dc) : 0;
+  const int saved = SaveDC(dc);
   if (clip) {
     const RECT& a = FGeometry.Area;
     platform::ScopedGdiObject<HRGN> region(CreateRectRgn(a.left, a.top, a.right + 1, a.bottom + 1));
     ExtSelectClipRgn(dc, region, RGN_AND);
   }
-  DrawVectorLayers(source);
-  DrawGrid(source);
-  const bool ok = BitBlt(dc, plan.x, plan.y, plan.width, plan.height, source, 0, 0, SRCCOPY) != FALSE;
+  const bool ok = draw();
   if (saved != 0) RestoreDC(dc, saved);
   if (palette) SelectPalette(dc, previousPalette, FALSE);
   return ok;

@@ -222,7 +222,11 @@ class TVZqDisp : public TVZqUiControl {
   // Composes a source into an off-screen bitmap of the destination size (the image or
   // Color, then the raster layers), and copies it to dc clipped to the display area.
   bool DrawStretchDIBits(HDC dc, const TZqDrawPlan& plan, const BITMAPINFOHEADER* header, const void* bits);
-  bool DrawBitBlt(HDC dc, HDC source, const TZqDrawPlan& plan, const BITMAPINFOHEADER* header);
+  // Whether anything is laid over the image (layers, or Color in its place).
+  bool NeedsComposition() const;
+  // Runs draw on dc with the image's palette realised and clipped to the display area,
+  // restoring both afterwards.
+  bool DrawClipped(HDC dc, const BITMAPINFOHEADER* header, const std::function<bool()>& draw);
   // For a device that is not a raster display: the drawing goes through an off-screen
   // bitmap of the client's size copied to dc at (0, 0).
   bool DrawThroughClientBitmap(HDC dc, const TZqDrawPlan& plan, const BITMAPINFOHEADER* header, const void* bits);

@@ -1,6 +1,7 @@
 #include "zq7/Zq7Com/ZqDib.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -117,9 +118,34 @@ HGLOBAL ResampleUnguarded(const RasterLock& src, int sx, int sy, int sw, int sh,
   std::deque<std::vector<float>> rows;  // horizontally filtered source rows, from rowsFirst on
   int rowsFirst = 0;
 
+  // Grey output from an 8-bit source (the grey copies of pages) reads each index's
+  // luma from a table instead of unpacking the row.
+  const bool indexedGrey = channels == 1 && src.bitCount() == 8;
+  std::array<float, 256> lumaOf{};
+  if (indexedGrey) {
+    const RGBQUAD* table = src.colors();
+    const int n = src.colorCount();
+    for (int i = 0; i < 256; ++i) {
+      const RGBQUAD c = n > 0 ? table[i < n ? i : 0] : RGBQUAD{};
+      const BYTE bgra[4] = {c.rgbBlue, c.rgbGreen, c.rgbRed, 255};
+      lumaOf[static_cast<std::size_t>(i)] = Luma(bgra);
+    }
+  }
+
   auto filterRow = [&](int y) {
-    zq::UnpackRow(src, sy + y, unpacked.data());
     std::vector<float> out(static_cast<std::size_t>(dw) * channels, 0.0f);
+    if (indexedGrey) {
+      const BYTE* p = src.row(sy + y) + sx;
+      for (int i = 0; i < dw; ++i) {
+        float a = 0;
+        const float* w = &tx.weight[tx.offset[i]];
+        const BYTE* q = p + tx.first[i];
+        for (int k = 0; k < tx.count[i]; ++k) a += w[k] * lumaOf[q[k]];
+        out[static_cast<std::size_t>(i)] = a;
+      }
+      return out;
+    }
+    zq::UnpackRow(src, sy + y, unpacked.data());
     for (int i = 0; i < dw; ++i) {
       float acc[4] = {0, 0, 0, 0};
       const float* w = &tx.weight[tx.offset[i]];
@@ -339,7 +365,30 @@ ZQ_EXPORT HGLOBAL ConvertColorTo8Gray(HGLOBAL image) {
     ZqSetErrorStatus(ZQ_ERR_UNSUPPORTED);
     return 0;
   }
-  return Resample(r, 0, 0, r.width(), r.height(), r.width(), r.height(), OutFormat::Grey8);
+  return zq::NoThrow<HGLOBAL>(0, [&]() -> HGLOBAL {
+    zq::NewDib dib(r.width(), r.height(), 8);
+    if (!dib) {
+      ZqSetErrorStatus(dib.failure());
+      return 0;
+    }
+    zq::FillGreyTable(dib.colors(), 256);
+    dib.header().biXPelsPerMeter = r.header().biXPelsPerMeter;
+    dib.header().biYPelsPerMeter = r.header().biYPelsPerMeter;
+    // Each source byte becomes eight grey bytes at once.
+    const int n = r.colorCount();
+    const BYTE levels[2] = {r.colors()[0].rgbRed, r.colors()[n > 1 ? 1 : 0].rgbRed};
+    std::array<std::array<BYTE, 8>, 256> spread{};
+    for (int b = 0; b < 256; ++b)
+      for (int k = 0; k < 8; ++k) spread[static_cast<std::size_t>(b)][static_cast<std::size_t>(k)] = levels[(b >> (7 - k)) & 1];
+    const int w = r.width();
+    for (int y = 0; y < r.height(); ++y) {
+      const BYTE* in = r.row(y);
+      BYTE* out = dib.row(y);
+      for (int x = 0; x < w; x += 8) std::memcpy(out + x, spread[in[x / 8]].data(), static_cast<std::size_t>(std::min(8, w - x)));
+    }
+    ZqSetErrorStatus(ZQ_OK);
+    return dib.release();
+  });
 }
 
 ZQ_EXPORT HGLOBAL Resize1Bit(HGLOBAL image, LONG left, LONG top, LONG right, LONG bottom, LONG width, LONG height) {

@@ -418,7 +418,7 @@ void TMainForm1::Button1Click() {
   const std::string path = StringGrid1->Cells(1, r);
   std::optional<AttributeTexts> texts;
   try {
-    ProgressForm1->ZqDisp1->SetImgHandle(0);
+    ProgressForm1->ClearThumbnail();
     texts = ReadAttributes(*ZqFile1, *ZqCommon1, path, [](HGLOBAL image) { ProgressForm1->ShowThumbnail(image); });
   } catch (const std::exception&) {
     texts.reset();

@@ -103,6 +103,11 @@ void TProgressForm1::Step(const std::string& item, int number) {
   ProgressBar1->SetPosition(number);
 }
 
+void TProgressForm1::ClearThumbnail() {
+  ZqDisp1->SetImgHandle(0);
+  ZqDisp1->Display(vzqClear);
+}
+
 void TProgressForm1::ShowThumbnail(HGLOBAL image) {
   ZqDisp1->SetImgHandle(image);
   ZqDisp1->Display(vzqScale);

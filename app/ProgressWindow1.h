@@ -31,6 +31,9 @@ class TProgressForm1 : public QWidget {
   // then close(). Each repaints the window at once.
   void Start(int total);
   void Step(const std::string& item, int number);
+  // Empties the thumbnail before a file is read: the picture of the previous file must
+  // not stand for one that has none.
+  void ClearThumbnail();
   // Shows a raster image fitted into the thumbnail at once and detaches it again, so
   // that the caller may free the image; the picture stays until the next one.
   void ShowThumbnail(HGLOBAL image);

@@ -29,7 +29,6 @@
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqdisp.h"
 #include "imaging/components/Zqfile.h"
-#include "imaging/engine/Zqdllprocs.h"
 #include "platform/files.h"
 #include "platform/memory.h"
 
@@ -56,10 +55,12 @@ const Files& TestFiles() {
   return files;
 }
 
+// A file loaded through the image file component; the handle is the caller's.
 HGLOBAL Load(const std::string& path) {
-  const HGLOBAL h = ZqFileLoad ? ZqFileLoad(path.c_str(), 0, 0, 0, nullptr, nullptr, nullptr, nullptr) : 0;
-  if (!h) std::abort();
-  return h;
+  TVZqFile file;
+  file.SetFileName(path);
+  if (!file.LoadFile(vzqLoad) || !file.ImgHandle) std::abort();
+  return file.ImgHandle;
 }
 
 // The photograph as a DIB and as the QImages the Qt baseline draws from: in the DIB's

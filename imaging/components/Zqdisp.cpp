@@ -284,11 +284,15 @@ void TVZqDisp::InitGeometry() {
     FGeometry.Layout(CurrentFrame());
     return;
   }
-  {
+  if (FImageKind == vzqRasterImage) {
     LockedDib dib(FImgHandle);
     if (!dib) return;
     FGeometry.ImageWidth = dib.width();
     FGeometry.ImageHeight = dib.height();
+  } else {
+    // A vector image has no bitmap header; its natural size is the engine's.
+    FGeometry.ImageWidth = FVectorWidth;
+    FGeometry.ImageHeight = FVectorHeight;
   }
   FGeometry.Initialise(CurrentFrame(), FScrollBar && FMode == vzqActualSize);
   ApplyScrollBars();
@@ -383,6 +387,8 @@ void TVZqDisp::SetImgHandle(HGLOBAL handle) {
     return;
   }
   FImageKind = info.kind;
+  FVectorWidth = static_cast<int>(info.width);
+  FVectorHeight = static_cast<int>(info.height);
   LONG xdpi = 0;
   LONG ydpi = 0;
   if (ZqGetDpi) ZqGetDpi(FImgHandle, &xdpi, &ydpi);
@@ -760,6 +766,11 @@ void TVZqDisp::FillBox(HDC dc, int left, int top, int right, int bottom) {
     _BoxFullHatch(dc, left, top, right, bottom, FColor, FInvalidHatchColor, HS_DIAGCROSS);
   } else if (_BoxFull) {
     _BoxFull(dc, left, top, right, bottom, FColor);
+  } else {
+    // Without the engine the control still shows its background, never stale pixels.
+    platform::ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(FColor));
+    const RECT box{left, top, right, bottom};
+    FillRect(dc, &box, brush);
   }
 }
 

@@ -264,6 +264,8 @@ class TVZqDisp : public TVZqUiControl {
 
   HGLOBAL FImgHandle = 0;
   int FImageKind = vzqInvalidImage;
+  int FVectorWidth = 0;
+  int FVectorHeight = 0;
   LONG FXdpi = 72;
   LONG FYdpi = 72;
   TVZqDispMode FMode = vzqClear;

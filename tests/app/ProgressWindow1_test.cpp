@@ -24,10 +24,8 @@ COLORREF At(const QImage& image, int x, int y) { return platform::ColorFromPixel
 class ProgressThumbnailTest : public ::testing::Test {
  protected:
   std::string Plain(const std::string& name, int w, int h, QColor color) {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(color);
-    const std::string path = dir.path() + name;
-    EXPECT_TRUE(image.save(QString::fromStdString(path)));
+    const std::string path = dir.WritePlainPicture(name, w, h, color);
+    EXPECT_FALSE(path.empty()) << name;
     return path;
   }
   QImage Thumbnail() const {

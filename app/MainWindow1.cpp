@@ -26,6 +26,7 @@
 #include "app/RenameRun.h"
 #include "app/StringGrid.h"
 #include "imaging/components/Zqcommon.h"
+#include "imaging/components/Zqdisp.h"
 #include "imaging/components/Zqfile.h"
 #include "imaging/components/Zqslide.h"
 #include "platform/dialogs.h"
@@ -417,7 +418,8 @@ void TMainForm1::Button1Click() {
   const std::string path = StringGrid1->Cells(1, r);
   std::optional<AttributeTexts> texts;
   try {
-    texts = ReadAttributes(*ZqFile1, *ZqCommon1, path);
+    ProgressForm1->ClearThumbnail();
+    texts = ReadAttributes(*ZqFile1, *ZqCommon1, path, [](HGLOBAL image) { ProgressForm1->ShowThumbnail(image); });
   } catch (const std::exception&) {
     texts.reset();
   }
@@ -444,6 +446,7 @@ void TMainForm1::SpeedButton1_2Click() {
   try {
     const int total = StringGrid1->RowCount() - 1;
     ProgressForm1->Start(total);
+    ProgressForm1->ZqDisp1->Display(vzqClear);
     std::vector<RenameOutcome> outcomes;
     for (int r = 1; r <= total; ++r) {
       const std::string& source = StringGrid1->Cells(1, r);

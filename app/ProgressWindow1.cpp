@@ -4,7 +4,9 @@
 #include <QFrame>
 #include <QScreen>
 
+#include "imaging/components/Zqdisp.h"
 #include "platform/fonts.h"
+#include "platform/syscolors.h"
 #include "widgets/dxfProgressBar.h"
 
 TProgressForm1* ProgressForm1 = nullptr;
@@ -70,6 +72,15 @@ TProgressForm1::TProgressForm1(QWidget* parent)
   ProgressBar1->SetBevelOuter(bvLowered);
   ProgressBar1->SetBarBevelOuter(bvLowered);
 
+  // The thumbnail of the file being read, inside the last sunken frame.
+  ZqDisp1 = new TVZqDisp(this);
+  ZqDisp1->setObjectName("ZqDisp1");
+  ZqDisp1->setGeometry(351, 13, 98, 73);
+  ZqDisp1->SetBorderColor(GetSysColor(COLOR_BTNFACE));
+  ZqDisp1->SetColor(GetSysColor(COLOR_BTNFACE));
+  ZqDisp1->SetInvalidHatchPattern(false);
+  ZqDisp1->SetDispScale(1);
+
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect desk = screen->geometry();
     move(desk.center() - rect().center());
@@ -90,6 +101,18 @@ void TProgressForm1::Step(const std::string& item, int number) {
   Label5->setText(QString::number(number));
   RepaintNow();
   ProgressBar1->SetPosition(number);
+}
+
+void TProgressForm1::ClearThumbnail() {
+  ZqDisp1->SetImgHandle(0);
+  ZqDisp1->Display(vzqClear);
+}
+
+void TProgressForm1::ShowThumbnail(HGLOBAL image) {
+  ZqDisp1->SetImgHandle(image);
+  ZqDisp1->Display(vzqScale);
+  ZqDisp1->Refresh();
+  ZqDisp1->SetImgHandle(0);
 }
 
 void TProgressForm1::RepaintNow() {

@@ -7,7 +7,10 @@
 #include <QWidget>
 #include <string>
 
+#include "platform/wintypes.h"
+
 class TdxfProgressBar;
+class TVZqDisp;
 
 class TProgressForm1 : public QWidget {
   Q_OBJECT
@@ -22,11 +25,18 @@ class TProgressForm1 : public QWidget {
   QLabel* Label6;
   QLabel* ShadowLabel1;
   TdxfProgressBar* ProgressBar1;
+  TVZqDisp* ZqDisp1;
 
   // The protocol of every long command: Start before the loop, Step after each item,
   // then close(). Each repaints the window at once.
   void Start(int total);
   void Step(const std::string& item, int number);
+  // Empties the thumbnail before a file is read: the picture of the previous file must
+  // not stand for one that has none.
+  void ClearThumbnail();
+  // Shows a raster image fitted into the thumbnail at once and detaches it again, so
+  // that the caller may free the image; the picture stays until the next one.
+  void ShowThumbnail(HGLOBAL image);
   // Paints the window now, without taking any input.
   void RepaintNow();
 };

@@ -1,10 +1,12 @@
 #include "bench/BenchImages.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 
 #include <jpeglib.h>
+#include <tiffio.h>
 
 bool WriteBenchJpeg(const std::string& path, int width, int height, int quality,
                     const std::vector<unsigned char>& app1) {
@@ -39,4 +41,34 @@ bool WriteBenchJpeg(const std::string& path, int width, int height, int quality,
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
   return true;
+}
+
+bool WriteBenchG4Page(const std::string& path) {
+  constexpr std::uint32_t w = 2480, h = 3508;
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  if (!t) return false;
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+  TIFFSetField(t, TIFFTAG_XRESOLUTION, 300.0);
+  TIFFSetField(t, TIFFTAG_YRESOLUTION, 300.0);
+  std::vector<std::uint8_t> row(w / 8);
+  std::uint32_t seed = 7;
+  bool ok = true;
+  for (std::uint32_t y = 0; y < h && ok; ++y) {
+    std::fill(row.begin(), row.end(), 0);
+    if (y > 200 && y < h - 200 && (y % 50) < 30) {
+      for (std::uint32_t x = 200; x < w - 200; x += 8) {
+        seed = seed * 1664525 + 1013904223;
+        row[x / 8] = static_cast<std::uint8_t>((seed >> 24) & 0x7E);
+      }
+    }
+    ok = TIFFWriteScanline(t, row.data(), y, 0) == 1;
+  }
+  TIFFClose(t);
+  return ok;
 }

@@ -47,32 +47,8 @@ class Files {
     if (!WriteBenchJpeg(jpeg_, 4000, 3000, 90)) std::abort();
   }
 
-  // An A4 page at 300 dpi: lines of "text" blocks on white, Group 4 in strips.
   void WriteG4() {
-    constexpr std::uint32_t w = 2480, h = 3508;
-    TIFF* t = TIFFOpen(tiff_.c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
-    TIFFSetField(t, TIFFTAG_XRESOLUTION, 300.0);
-    TIFFSetField(t, TIFFTAG_YRESOLUTION, 300.0);
-    std::vector<std::uint8_t> row(w / 8);
-    std::uint32_t seed = 7;
-    for (std::uint32_t y = 0; y < h; ++y) {
-      std::fill(row.begin(), row.end(), 0);
-      if (y > 200 && y < h - 200 && (y % 50) < 30) {
-        for (std::uint32_t x = 200; x < w - 200; x += 8) {
-          seed = seed * 1664525 + 1013904223;
-          row[x / 8] = static_cast<std::uint8_t>((seed >> 24) & 0x7E);
-        }
-      }
-      TIFFWriteScanline(t, row.data(), y, 0);
-    }
-    TIFFClose(t);
+    if (!WriteBenchG4Page(tiff_)) std::abort();
   }
 
   std::string folder_, jpeg_, tiff_;

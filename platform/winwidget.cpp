@@ -1,5 +1,6 @@
 #include "platform/winwidget.h"
 
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -84,6 +85,7 @@ WinWidget::WinWidget(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_NoSystemBackground);
   background_ = GetSysColorBrush(COLOR_WINDOW);
   surface_ = CreateSurfaceBitmap(std::max(1, width()), std::max(1, height()));
+  invalid_ = QRegion(rect());
   erase_ = true;
 }
 
@@ -123,10 +125,12 @@ void WinWidget::RunPaint() {
 }
 
 void WinWidget::paintEvent(QPaintEvent* event) {
-  if (!pushing_) {
-    invalid_ += event->region();
-    if (!painting_) RunPaint();
-  }
+  // Qt repaints a control whenever a parent repaints. Like a Windows child window, the
+  // control paints itself anew only for the area invalidated (InvalidateRect, a resize,
+  // its first showing); otherwise the surface is shown as it stands, so that what was
+  // drawn on it through GetDC stays, and grab() returns exactly what is on screen.
+  FitSurface();
+  if (!pushing_ && !painting_ && !invalid_.isEmpty()) RunPaint();
   const QImage image = BitmapImage(Surface());
   QPainter p(this);
   for (const QRect& r : event->region()) p.drawImage(r, image, r);
@@ -176,6 +180,24 @@ HDC WinWidget::SurfaceDC() {
   return CreateSurfaceDC(surface_, DT_RASDISPLAY, [self](const RECT& r) {
     if (self) self->Push(r);
   });
+}
+
+HDC WinWidget::QuietSurfaceDC() {
+  FitSurface();
+  return CreateSurfaceDC(surface_, DT_RASDISPLAY);
+}
+
+int ScrollCodeOfSliderAction(int action) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+  }
 }
 
 HDC WinWidget::BeginPaintOn(PAINTSTRUCT* ps) {

@@ -19,6 +19,11 @@ using HWND = QWidget*;
 inline constexpr UINT WM_TIMER = 0x0113;
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
 
+// Scroll codes of the scroll messages.
+inline constexpr int SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+                     SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5,
+                     SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8;
+
 struct PAINTSTRUCT {
   HDC hdc = nullptr;
   BOOL fErase = FALSE;  // TRUE when the background still needs erasing
@@ -58,6 +63,12 @@ class WinWidget : public QWidget {
   void Validate(const RECT* rc);
   void UpdateNow();
   HDC SurfaceDC();
+  // A context on the surface that does not push what it draws; the caller shows the
+  // finished drawing with one PushToScreen, so that nothing half-drawn is seen.
+  HDC QuietSurfaceDC();
+  // Copies area of the surface to the screen now (nothing while a paint runs, which
+  // copies out at its end, or while the control is hidden).
+  void PushToScreen(const RECT& area) { Push(area); }
 
  protected:
   // The control's painting. The default begins and ends a paint, erasing only.
@@ -87,6 +98,9 @@ class WinWidget : public QWidget {
   bool painting_ = false;
   HDC copyTarget_ = nullptr;
 };
+
+// The scroll code of a QAbstractSlider::SliderAction; -1 for SliderNoAction.
+int ScrollCodeOfSliderAction(int action);
 
 }  // namespace platform
 

@@ -75,7 +75,7 @@
   TYPED(_Box, _Box) \
   TYPED(_BoxFull, _BoxFull) \
   GENERIC(_BoxFull2, _BoxFull2) \
-  GENERIC(_BoxFullHatch, _BoxFullHatch) \
+  TYPED(_BoxFullHatch, _BoxFullHatch) \
   GENERIC(_Ellipse, _Ellipse) \
   GENERIC(_EllipseFull, _EllipseFull) \
   GENERIC(_EllipseFull2, _EllipseFull2) \
@@ -83,7 +83,7 @@
   GENERIC(_RoundRect, _RoundRect) \
   GENERIC(_RoundRectFull, _RoundRectFull) \
   GENERIC(_RoundRectFull2, _RoundRectFull2) \
-  GENERIC(_Polygon, _Polygon) \
+  TYPED(_Polygon, _Polygon) \
   GENERIC(_PolygonFull, _PolygonFull) \
   GENERIC(_PolygonFull2, _PolygonFull2) \
   GENERIC(GetPixelXYFromDlg, GetPixelXYFromDlg) \
@@ -109,8 +109,8 @@
   GENERIC(CreateDuplicateBitMap, CreateDuplicateBitMap) \
   GENERIC(GenEllipsePoints, GenEllipsePoints) \
   TYPED(SetImageSize, SetImageSize) \
-  GENERIC(ConvertColorTo8Gray, ConvertColorTo8Gray) \
-  GENERIC(Resize1Bit, Resize1Bit)
+  TYPED(ConvertColorTo8Gray, ConvertColorTo8Gray) \
+  TYPED(Resize1Bit, Resize1Bit)
 
 // Zq7Effect.DLL: 48 entries, in the order they are resolved.
 #define ZQ7_EFFECT_ENTRIES(TYPED, GENERIC) \

@@ -63,6 +63,13 @@ using _StretchDIBits_t = int (*)(HDC dc, int x, int y, int width, int height, in
 using _Line_t = BOOL (*)(HDC dc, int x1, int y1, int x2, int y2, int width, COLORREF color);
 using _Box_t = BOOL (*)(HDC dc, int left, int top, int right, int bottom, int width, COLORREF color);
 using _BoxFull_t = BOOL (*)(HDC dc, int left, int top, int right, int bottom, COLORREF color);
+using _BoxFullHatch_t = BOOL (*)(HDC dc, int left, int top, int right, int bottom, COLORREF back, COLORREF hatch,
+                                 int style);
+using _Polygon_t = BOOL (*)(HDC dc, const POINT* points, int count, int width, COLORREF color);
+// Grey copies for smoothed reductions: the whole image as 8-bit grey, and a part of it
+// (all of it when the four bounds are 0) resampled to width x height.
+using ConvertColorTo8Gray_t = HGLOBAL (*)(HGLOBAL image);
+using Resize1Bit_t = HGLOBAL (*)(HGLOBAL image, LONG left, LONG top, LONG right, LONG bottom, LONG width, LONG height);
 using ZQVectorToRaster_t = HGLOBAL (*)(HGLOBAL vector, LONG bitCount, LONG flag, BYTE red, BYTE green, BYTE blue);
 
 using ZQFileType_t = BOOL (*)(LPCSTR name, LONG page, ZqFileInfo* info);

@@ -2,11 +2,14 @@
 // and nothing is shown.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <functional>
 
 #include "imaging/components/Zqcommon.h"
+#include "imaging/components/Zqdisp.h"
 #include "imaging/components/Zqfile.h"
 #include "imaging/components/Zqslide.h"
+#include "platform/memory.h"
 #include "platform/text.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -100,4 +103,20 @@ TEST(NoEngine, SlideShowBuildsNoList) {
   EXPECT_EQ(slide.ErrorStatus, 11);
   slide.Clear();
   EXPECT_TRUE(s.log().messages.empty());
+}
+
+TEST(NoEngine, DisplayDropsEveryImageAndShowsItsBackground) {
+  TVZqDisp disp;
+  disp.resize(40, 30);
+  disp.SetColor(RGB(10, 200, 30));
+  const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 64);
+  disp.SetImgHandle(block);
+  EXPECT_EQ(disp.ImgHandle(), 0u) << "no engine to tell what the handle holds";
+  EXPECT_FALSE(disp.Display(vzqScale));
+  EXPECT_FALSE(disp.Refresh());
+  EXPECT_FALSE(disp.BeginMarkRect());
+  EXPECT_TRUE(disp.Display(vzqClear));
+  const QImage shown = disp.grab().toImage();
+  EXPECT_EQ(shown.pixel(20, 15) & 0xFFFFFF, 0x0AC81Eu);
+  GlobalFree(block);
 }

@@ -48,10 +48,8 @@ class SlideTest : public ::testing::Test {
 
   // A picture of one colour.
   std::string Plain(const std::string& name, int w, int h, QColor color) {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(color);
-    const std::string path = dir.path() + name;
-    EXPECT_TRUE(image.save(QString::fromStdString(path)));
+    const std::string path = dir.WritePlainPicture(name, w, h, color);
+    EXPECT_FALSE(path.empty()) << name;
     return path;
   }
   // A picture whose column x has red x * 6 and whose row y has green y * 6, so that

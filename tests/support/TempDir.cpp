@@ -1,5 +1,6 @@
 #include "tests/support/TempDir.h"
 
+#include <QImage>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,13 @@ std::string TempDir::Write(const std::string& name, const std::string& contents)
   const std::string p = path_ + name;
   std::ofstream(p, std::ios::binary) << contents;
   return p;
+}
+
+std::string TempDir::WritePlainPicture(const std::string& name, int width, int height, QColor color) const {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(color);
+  const std::string p = path_ + name;
+  return image.save(QString::fromStdString(p)) ? p : std::string();
 }
 
 std::string TempDir::Read(const std::string& path) {

@@ -1,6 +1,7 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include <QColor>
 #include <string>
 
 namespace testsupport {
@@ -17,6 +18,9 @@ class TempDir {
   // Writes a file below the folder and returns its path.
   std::string Write(const std::string& name, const std::string& contents) const;
   static std::string Read(const std::string& path);
+  // Writes a picture of one colour below the folder (the format by the name's
+  // extension) and returns its path, empty when it cannot be written.
+  std::string WritePlainPicture(const std::string& name, int width, int height, QColor color) const;
 
  private:
   std::string path_;

@@ -163,7 +163,7 @@ TEST(ZqDib, SetImageSizeKeepsAlphaAndRefusesHugeSizes) {
   ZQFreeMemory(half);
 }
 
-TEST(ZqDib, GreyCopyOnlyForGreyImages) {
+TEST(ZqDib, GreyCopyOnlyForBlackAndWhitePages) {
   const HGLOBAL bw = HalfWhite(9, 3, 4);
   EXPECT_TRUE(IsGrayImage(bw));
   const HGLOBAL grey = ConvertColorTo8Gray(bw);
@@ -174,11 +174,20 @@ TEST(ZqDib, GreyCopyOnlyForGreyImages) {
   EXPECT_EQ(GetImageHandleType(bw), ZQ_KIND_RASTER) << "the source is kept";
   ZQFreeMemory(bw);
 
-  const HGLOBAL colour = White(3, 3, 24);
-  EXPECT_FALSE(IsGrayImage(colour));
-  EXPECT_EQ(ConvertColorTo8Gray(colour), 0u);
-  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED);
-  ZQFreeMemory(colour);
+  // Images with more than two levels are shown in their own colours, grey ones too.
+  for (const WORD bits : {4, 8, 24}) {
+    const HGLOBAL other = ZQCreateImage(3, 3, bits, 0, 0, 0, 0, 0, 0, 0);
+    ASSERT_NE(other, 0u) << bits;
+    EXPECT_EQ(ConvertColorTo8Gray(other), 0u) << bits;
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED) << bits;
+    ZQFreeMemory(other);
+  }
+  // A two-colour page in colours of its own keeps them.
+  const HGLOBAL tinted = ZQCreateImage(3, 3, 1, 0, 0, 0, 0, 0, 0, 0);
+  const RGBQUAD table[2] = {{255, 0, 0, 0}, {0, 255, 255, 0}};
+  ASSERT_TRUE(ZQSetPalette(tinted, table, 2));
+  EXPECT_EQ(ConvertColorTo8Gray(tinted), 0u);
+  ZQFreeMemory(tinted);
 }
 
 struct PartCase {

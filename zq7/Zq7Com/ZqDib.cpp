@@ -1,6 +1,7 @@
 #include "zq7/Zq7Com/ZqDib.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -120,9 +121,34 @@ HGLOBAL Resample(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, 
   std::deque<std::vector<float>> rows;  // horizontally filtered source rows, from rowsFirst on
   int rowsFirst = 0;
 
+  // Grey output from an 8-bit source (the grey copies of pages) reads each index's
+  // luma from a table instead of unpacking the row.
+  const bool indexedGrey = channels == 1 && src.bitCount() == 8;
+  std::array<float, 256> lumaOf{};
+  if (indexedGrey) {
+    const RGBQUAD* table = src.colors();
+    const int n = src.colorCount();
+    for (int i = 0; i < 256; ++i) {
+      const RGBQUAD c = n > 0 ? table[i < n ? i : 0] : RGBQUAD{};
+      const BYTE bgra[4] = {c.rgbBlue, c.rgbGreen, c.rgbRed, 255};
+      lumaOf[static_cast<std::size_t>(i)] = Luma(bgra);
+    }
+  }
+
   auto filterRow = [&](int y) {
-    zq::UnpackRow(src, sy + y, unpacked.data());
     std::vector<float> out(static_cast<std::size_t>(dw) * channels, 0.0f);
+    if (indexedGrey) {
+      const BYTE* p = src.row(sy + y) + sx;
+      for (int i = 0; i < dw; ++i) {
+        float a = 0;
+        const float* w = &tx.weight[tx.offset[i]];
+        const BYTE* q = p + tx.first[i];
+        for (int k = 0; k < tx.count[i]; ++k) a += w[k] * lumaOf[q[k]];
+        out[static_cast<std::size_t>(i)] = a;
+      }
+      return out;
+    }
+    zq::UnpackRow(src, sy + y, unpacked.data());
     for (int i = 0; i < dw; ++i) {
       float acc[4] = {0, 0, 0, 0};
       const float* w = &tx.weight[tx.offset[i]];
@@ -313,8 +339,28 @@ ZQ_EXPORT HGLOBAL ConvertColorTo8Gray(HGLOBAL image) {
   return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
     RasterLock r(image);
     if (!r) return Fail(ZQ_ERR_BAD_PARAMETER);
-    if (!zq::HasGreyTable(r)) return Fail(ZQ_ERR_UNSUPPORTED);
-    return Resample(r, 0, 0, r.width(), r.height(), r.width(), r.height(), OutFormat::Grey8);
+    // Only black-and-white pages (documents, faxes) are smoothed through a grey copy;
+    // every other image is shown in its own colours.
+    if (r.bitCount() != 1 || !zq::HasGreyTable(r)) return Fail(ZQ_ERR_UNSUPPORTED);
+    ZqDibBuilder dib;
+    if (const WORD s = dib.Create(static_cast<std::uint64_t>(r.width()), static_cast<std::uint64_t>(r.height()), 8, 256);
+        s != ZQ_OK)
+      return Fail<HGLOBAL>(s, 0);
+    dib.SetGreyPalette(false);
+    dib.SetPelsPerMeter(r.header().biXPelsPerMeter, r.header().biYPelsPerMeter);
+    // Each source byte becomes eight grey bytes at once.
+    const int n = r.colorCount();
+    const BYTE levels[2] = {r.colors()[0].rgbRed, r.colors()[n > 1 ? 1 : 0].rgbRed};
+    std::array<std::array<BYTE, 8>, 256> spread{};
+    for (int b = 0; b < 256; ++b)
+      for (int k = 0; k < 8; ++k) spread[static_cast<std::size_t>(b)][static_cast<std::size_t>(k)] = levels[(b >> (7 - k)) & 1];
+    const int w = r.width();
+    for (int y = 0; y < r.height(); ++y) {
+      const BYTE* in = r.row(y);
+      BYTE* out = dib.Row(static_cast<std::uint32_t>(y));
+      for (int x = 0; x < w; x += 8) std::memcpy(out + x, spread[in[x / 8]].data(), static_cast<std::size_t>(std::min(8, w - x)));
+    }
+    return Ok(dib.Release());
   });
 }
 

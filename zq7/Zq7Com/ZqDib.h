@@ -25,8 +25,9 @@ ZQ_EXPORT DWORD GetRGBPixel(HGLOBAL image, LONG x, LONG y);
 // 8-bit grey, 32-bit images keep their alpha, all others become 24-bit. A handle that is
 // not a raster image is not touched and 0 is returned.
 ZQ_EXPORT HGLOBAL SetImageSize(HGLOBAL image, LONG width, LONG height);
-// An 8-bit grey copy of an image whose colour table is grey (black-and-white scans
-// among them); 0 with ZQ_ERR_UNSUPPORTED for images that are to keep their colours.
+// An 8-bit grey copy of a 1-bit image in black and white (documents, faxes), whose
+// reductions are smoothed from it; 0 with ZQ_ERR_UNSUPPORTED for every other image,
+// which is shown in its own colours.
 ZQ_EXPORT HGLOBAL ConvertColorTo8Gray(HGLOBAL image);
 // An 8-bit grey image of width x height resampled by area averaging from the part
 // (left, top)-(right, bottom), inclusive, of an image; all four 0 take the whole image.

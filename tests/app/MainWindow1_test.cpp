@@ -150,8 +150,8 @@ TEST_F(MainWindowTest, DropsTakeImageExtensionsAndReadEachFile) {
   EXPECT_EQ(form->FileCount, 2);
   EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", a, "3060", "RGB24", "640x480", "72dpi", "BASELINE", ".jpg"}));
   EXPECT_EQ(Row(2), (std::vector<std::string>{" file 2", c, "246", "2", "40x30", "200dpi", "G4", ".tif"}));
-  EXPECT_EQ(ProgressForm1->Label6->text(), "3");
-  EXPECT_EQ(ProgressForm1->Label5->text(), "2");
+  EXPECT_EQ(ProgressForm1->Label6->Caption(), "3");
+  EXPECT_EQ(ProgressForm1->Label5->Caption(), "2");
   EXPECT_FALSE(ProgressForm1->isVisible());
   EXPECT_TRUE(CommandSetEnabled());
   EXPECT_TRUE(script.log().messages.empty());
@@ -235,8 +235,8 @@ TEST_F(MainWindowTest, OpenDialogRegistersExistingSelections) {
   EXPECT_EQ(form->FileCount, 2) << "the missing file is skipped";
   EXPECT_EQ(form->StringGrid1->Cells(1, 1), x);
   EXPECT_EQ(form->StringGrid1->Cells(2, 2), "3060");
-  EXPECT_EQ(ProgressForm1->Label6->text(), "3");
-  EXPECT_EQ(ProgressForm1->Label5->text(), "2");
+  EXPECT_EQ(ProgressForm1->Label6->Caption(), "3");
+  EXPECT_EQ(ProgressForm1->Label5->Caption(), "2");
 
   // A cancelled dialog, and a selection of missing files into an empty list.
   form->SpeedButton1_4Click();
@@ -375,8 +375,8 @@ TEST_F(MainWindowTest, RenameRunEndToEnd) {
   EXPECT_EQ(m[2].text, "登録したファイルをクリアしてもよろしいですか？");
   EXPECT_EQ(form->FileCount, 3) << "No keeps the list";
   EXPECT_EQ(form->StringGrid1->Cells(1, 1), photo);
-  EXPECT_EQ(ProgressForm1->Label5->text(), "3");
-  EXPECT_EQ(ProgressForm1->Label4->text(), "a.b_2_200dpi.tif");
+  EXPECT_EQ(ProgressForm1->Label5->Caption(), "3");
+  EXPECT_EQ(ProgressForm1->Label4->Caption(), "a.b_2_200dpi.tif");
   EXPECT_EQ(ProgressForm1->ProgressBar1->Position(), 3);
   EXPECT_EQ(ProgressForm1->ProgressBar1->Max(), 3);
 

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/gditext.h"
@@ -30,6 +32,13 @@ char AcceleratorOf(const std::string& caption) {
 }
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+TShiftState ShiftState(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
+  return ((buttons & Qt::LeftButton) ? ssLeft : 0) | ((buttons & Qt::RightButton) ? ssRight : 0) |
+         ((buttons & Qt::MiddleButton) ? ssMiddle : 0) | ((keys & Qt::ShiftModifier) ? ssShift : 0) |
+         ((keys & Qt::ControlModifier) ? ssCtrl : 0) | ((keys & Qt::AltModifier) ? ssAlt : 0);
+}
+TShiftState ShiftOf(const QMouseEvent* e) { return ShiftState(e->buttons(), e->modifiers()); }
 
 // Each channel of a pixel through f, the result clamped to a byte.
 template <typename F>
@@ -291,11 +300,7 @@ void TShineSpeedButton::changeEvent(QEvent* event) {
 // Mouse
 
 void TShineSpeedButton::CurrentMouse(TShiftState& shift, POINT& pt) const {
-  const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
-  const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
-  shift = ((buttons & Qt::LeftButton) ? ssLeft : 0) | ((buttons & Qt::RightButton) ? ssRight : 0) |
-          ((buttons & Qt::MiddleButton) ? ssMiddle : 0) | ((keys & Qt::ShiftModifier) ? ssShift : 0) |
-          ((keys & Qt::ControlModifier) ? ssCtrl : 0) | ((keys & Qt::AltModifier) ? ssAlt : 0);
+  shift = ShiftState(QGuiApplication::mouseButtons(), QGuiApplication::queryKeyboardModifiers());
   GetCursorPos(&pt);
   ScreenToClient(const_cast<TShineSpeedButton*>(this), &pt);
 }
@@ -406,16 +411,6 @@ bool TShineSpeedButton::DialogChar(char key) {
   Click();
   return true;
 }
-
-namespace {
-TShiftState ShiftOf(const QMouseEvent* e) {
-  const auto b = e->buttons();
-  const auto m = e->modifiers();
-  return ((b & Qt::LeftButton) ? ssLeft : 0) | ((b & Qt::RightButton) ? ssRight : 0) |
-         ((b & Qt::MiddleButton) ? ssMiddle : 0) | ((m & Qt::ShiftModifier) ? ssShift : 0) |
-         ((m & Qt::ControlModifier) ? ssCtrl : 0) | ((m & Qt::AltModifier) ? ssAlt : 0);
-}
-}  // namespace
 
 void TShineSpeedButton::enterEvent(QEnterEvent*) {
   TShiftState shift;

@@ -74,4 +74,16 @@ COLORREF PixelAt(const QImage& image, int x, int y) {
   return RGB(static_cast<BYTE>(qRed(p)), static_cast<BYTE>(qGreen(p)), static_cast<BYTE>(qBlue(p)));
 }
 
+std::vector<COLORREF> ColoursAlong(const QImage& image, COLORREF background) {
+  std::vector<COLORREF> seq;
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) {
+      const COLORREF c = PixelAt(image, x, y);
+      if (c == background) continue;
+      if (seq.empty() || seq.back() != c) seq.push_back(c);
+      break;
+    }
+  return seq;
+}
+
 }  // namespace testsupport

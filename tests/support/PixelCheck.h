@@ -33,5 +33,8 @@ QImage Picture(const std::vector<std::string>& rows, const std::map<char, COLORR
 QImage PaintControl(platform::WinWidget& control, COLORREF under, const std::string& name);
 // The colour of one pixel.
 COLORREF PixelAt(const QImage& image, int x, int y);
+// The colours drawn from left to right: for each column the colour of its topmost pixel
+// that is not background, runs of one colour merged.
+std::vector<COLORREF> ColoursAlong(const QImage& image, COLORREF background);
 
 }  // namespace testsupport

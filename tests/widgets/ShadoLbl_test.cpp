@@ -11,6 +11,7 @@
 namespace {
 
 using testsupport::PaintControl;
+using testsupport::ColoursAlong;
 using testsupport::PixelAt;
 
 constexpr COLORREF kUnder = RGB(255, 0, 255);
@@ -26,20 +27,6 @@ void MakeLabel(TShadowLabel& label, const std::string& caption, int w = 120, int
   label.Shadow().SetVisible(false);
   label.Highlight().SetVisible(false);
   label.SetCaption(caption);
-}
-
-// The colours of the text from left to right: for each column the colour of its first
-// pixel that is not background, runs of one colour merged.
-std::vector<COLORREF> ColoursAlong(const QImage& image, COLORREF background) {
-  std::vector<COLORREF> seq;
-  for (int x = 0; x < image.width(); ++x)
-    for (int y = 0; y < image.height(); ++y) {
-      const COLORREF c = PixelAt(image, x, y);
-      if (c == background) continue;
-      if (seq.empty() || seq.back() != c) seq.push_back(c);
-      break;
-    }
-  return seq;
 }
 
 std::set<COLORREF> Colours(const QImage& image) {

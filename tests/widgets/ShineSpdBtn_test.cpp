@@ -15,6 +15,7 @@
 namespace {
 
 using testsupport::PaintControl;
+using testsupport::ColoursAlong;
 using testsupport::PixelAt;
 using testsupport::Picture;
 
@@ -30,20 +31,6 @@ const std::vector<std::string> kEven{"KKKKK", "KABKK", "KBAKK", "KKKKK"};
 const std::vector<std::string> kOdd{"KKKKK", "KABAK", "KBABK", "KABAK", "KKKKK"};
 
 QImage Glyph(const std::vector<std::string>& rows) { return Picture(rows, kGlyphColours); }
-
-// The colours of the non-background pixels from left to right, first pixel of each
-// column, runs merged.
-std::vector<COLORREF> ColoursAlong(const QImage& image, COLORREF background) {
-  std::vector<COLORREF> seq;
-  for (int x = 0; x < image.width(); ++x)
-    for (int y = 0; y < image.height(); ++y) {
-      const COLORREF c = PixelAt(image, x, y);
-      if (c == background) continue;
-      if (seq.empty() || seq.back() != c) seq.push_back(c);
-      break;
-    }
-  return seq;
-}
 
 // A button on a shown window, so that the mouse and the accelerator reach it.
 struct Host {

@@ -14,8 +14,9 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {}
 
 void TSpeedButton::SetGroupIndex(int value) {
   FGroupIndex = value;
+  if (value == 0) FDown = false;  // only a grouped button stays down
+  setChecked(FDown);
   setCheckable(value != 0);
-  if (value == 0) SetDown(false);
 }
 
 void TSpeedButton::SetDown(bool value) {

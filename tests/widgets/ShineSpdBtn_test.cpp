@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <QWidget>
 #include <functional>
 
@@ -385,4 +386,27 @@ TEST(ShineSpeedButton, AcceleratorClicksAndTogglesDown) {
   b.setEnabled(false);
   EXPECT_FALSE(b.DialogChar('g'));
   EXPECT_FALSE(b.Down()) << "disabling releases the button";
+}
+
+TEST(ShineSpeedButton, TransparentDisabledGlyphLeavesWhatLiesBeneath) {
+  QWidget parent;
+  parent.resize(30, 30);
+  parent.setAutoFillBackground(true);
+  QPalette palette = parent.palette();
+  palette.setColor(QPalette::Window, QColor(0, 0, 255));
+  parent.setPalette(palette);
+  TShineSpeedButton b(&parent);
+  b.setGeometry(0, 0, 30, 30);
+  b.SetTransparent(true);
+  b.SetUpFrame(false);
+  b.SetGlyph(Glyph(kOdd));
+  b.setEnabled(false);
+  const QImage shot = parent.grab().toImage();
+  testsupport::SavePng(shot, "shine-transparent-disabled");
+  // The glyph stands at (12, 12); its edge mask is white at (0, 0), black at (1, 1) and
+  // (2, 2): drawn once in highlight at (+1, +1), once in shadow at (0, 0).
+  EXPECT_EQ(shot.pixel(12, 12) & 0xFFFFFF, 0x808080u) << "the mask in the disabled shadow colour";
+  EXPECT_EQ(shot.pixel(13, 13) & 0xFFFFFF, 0xFFFFFFu) << "its copy in the disabled highlight colour";
+  EXPECT_EQ(shot.pixel(14, 14) & 0xFFFFFF, 0x0000FFu) << "where the mask is black, beneath shows";
+  EXPECT_EQ(shot.pixel(5, 5) & 0xFFFFFF, 0x0000FFu) << "no face";
 }

@@ -14,7 +14,6 @@
 #include <QPainterPath>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -35,7 +34,10 @@
 #include "platform/modules.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
+#include "platform/syscolors.h"
 #include "platform/text.h"
+#include "widgets/GradBox.h"
+#include "widgets/SpeedButton.h"
 
 TMainForm1* MainForm1 = nullptr;
 
@@ -179,10 +181,14 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
   auto* panel1Layout = new QHBoxLayout(Panel1);
   panel1Layout->setContentsMargins(0, 0, 0, 0);
   panel1Layout->setSpacing(0);
-  GradBox2 = new QWidget(Panel1);
+  GradBox2 = new TGradBox(Panel1);
   GradBox2->setObjectName("GradBox2");
   GradBox2->setFixedWidth(50);
-  GradBox2->setStyleSheet("#GradBox2 { background: silver; } QToolButton:disabled { color: rgb(128,128,128); }");
+  GradBox2->SetTopColor(clSilver);
+  GradBox2->SetLastColor(clWhite);
+  GradBox2->SetDrawOutLine(false);
+  GradBox2->SetFont3D(false);
+  GradBox2->setStyleSheet("QToolButton:disabled { color: rgb(128,128,128); }");
   panel1Layout->addWidget(GradBox2);
   BuildToolbar();
 
@@ -258,7 +264,7 @@ void TMainForm1::BuildMenu() {
 
 void TMainForm1::BuildToolbar() {
   auto button = [this](const char* caption, const char* hint, Glyph glyph, QRect geometry, void (TMainForm1::*handler)()) {
-    auto* b = new QToolButton(GradBox2);
+    auto* b = new TSpeedButton(GradBox2);
     b->setText(Q(caption));
     b->setIcon(GlyphIcon(glyph));
     b->setIconSize(QSize(20, 20));
@@ -310,7 +316,7 @@ void TMainForm1::WriteTitles() {
 }
 
 void TMainForm1::EnableCommandSet(bool enabled) {
-  for (QToolButton* b : {SpeedButton1_2, SpeedButton1_3, SpeedButton1_4, SpeedButton1_5}) b->setEnabled(enabled);
+  for (TSpeedButton* b : {SpeedButton1_2, SpeedButton1_3, SpeedButton1_4, SpeedButton1_5}) b->setEnabled(enabled);
   for (QAction* a : {F2, F4, F6, F7}) a->setEnabled(enabled);
 }
 

@@ -7,6 +7,8 @@
 #include "imaging/components/Zqdisp.h"
 #include "platform/fonts.h"
 #include "platform/syscolors.h"
+#include "widgets/GradBox.h"
+#include "widgets/ShadoLbl.h"
 #include "widgets/dxfProgressBar.h"
 
 TProgressForm1* ProgressForm1 = nullptr;
@@ -22,10 +24,27 @@ QFrame* Bevel(QWidget* parent, int x, int y, int w, int h, QFrame::Shadow shadow
   return frame;
 }
 
-QLabel* Label(QWidget* parent, const char* caption, int x, int y, int w, Qt::Alignment align) {
-  auto* label = new QLabel(QString::fromUtf8(caption), parent);
-  label->setAlignment(align | Qt::AlignVCenter);
-  label->setGeometry(x, y, w, 12);
+// White text with a black shadow one pixel down and right, straight on the background
+// box. A label given a width keeps its size; the others take the size of their text.
+TShadowLabel* Label(QWidget* parent, const char* caption, int x, int y, int w, TAlignment align) {
+  auto* label = new TShadowLabel(parent);
+  label->SetAutoSize(w == 0);
+  label->SetCaption(caption);
+  label->move(x, y);
+  if (w != 0) label->resize(w, 12);
+  label->SetAlignment(align);
+  label->Font().SetName(platform::kUiFace);
+  label->Font().SetColor(clWhite);
+  label->SetTransparent(true);
+  label->SetLayout(tlCenter);
+  label->SetGradateVert(true);
+  label->SetGradation(true);
+  label->SetGradationColor(clBlack);
+  label->Highlight().SetVisible(false);
+  label->Shadow().SetColor(clBlack);
+  label->Shadow().SetOffsetLeft(1);
+  label->Shadow().SetOffsetTop(1);
+  label->SetTextGradation(tgNone);
   return label;
 }
 
@@ -40,25 +59,24 @@ TProgressForm1::TProgressForm1(QWidget* parent)
   setAutoFillBackground(true);
 
   // The background box and the frames of the fields.
-  GradBox2 = new QWidget(this);
+  GradBox2 = new TGradBox(this);
   GradBox2->setObjectName("GradBox2");
   GradBox2->setGeometry(8, 4, 452, 90);
-  GradBox2->setStyleSheet("background-color: silver;");
+  GradBox2->SetTopColor(clSilver);
+  GradBox2->SetLastColor(clWhite);
+  GradBox2->SetDrawOutLine(false);
   Bevel(this, 8, 4, 452, 90, QFrame::Raised);
   Bevel(this, 18, 12, 326, 19, QFrame::Sunken);
   Bevel(this, 18, 36, 161, 19, QFrame::Sunken);
   Bevel(this, 183, 36, 161, 19, QFrame::Sunken);
   Bevel(this, 350, 12, 100, 75, QFrame::Sunken);
 
-  Label1 = Label(this, "ファイル名 :", 24, 15, 64, Qt::AlignLeft);
-  Label4 = Label(this, "", 88, 15, 252, Qt::AlignLeft);
-  Label2 = Label(this, "ファイルNo. :", 24, 39, 56, Qt::AlignLeft);
-  Label5 = Label(this, "0", 80, 39, 94, Qt::AlignRight);
-  ShadowLabel1 = Label(this, "総ファイル数 :", 188, 39, 70, Qt::AlignLeft);
-  Label6 = Label(this, "0", 258, 39, 80, Qt::AlignRight);
-  for (QLabel* l : {Label1, Label4, Label2, Label5, ShadowLabel1, Label6}) l->setStyleSheet("color: white;");
-  // The captions without a size of their own take the size of their text.
-  for (QLabel* l : {Label1, Label2, ShadowLabel1}) l->adjustSize();
+  Label1 = Label(this, "ファイル名 :", 24, 15, 0, taLeftJustify);
+  Label4 = Label(this, "", 88, 15, 252, taLeftJustify);
+  Label2 = Label(this, "ファイルNo. :", 24, 39, 0, taLeftJustify);
+  Label5 = Label(this, "0", 80, 39, 94, taRightJustify);
+  ShadowLabel1 = Label(this, "総ファイル数 :", 188, 39, 0, taLeftJustify);
+  Label6 = Label(this, "0", 258, 39, 80, taRightJustify);
 
   ProgressBar1 = new TdxfProgressBar(this);
   ProgressBar1->setObjectName("ProgressBar1");
@@ -88,8 +106,8 @@ TProgressForm1::TProgressForm1(QWidget* parent)
 }
 
 void TProgressForm1::Start(int total) {
-  Label5->setText("0");
-  Label6->setText(QString::number(total));
+  Label5->SetCaption("0");
+  Label6->SetCaption(std::to_string(total));
   ProgressBar1->SetMax(total);
   ProgressBar1->SetPosition(0);
   show();
@@ -97,8 +115,8 @@ void TProgressForm1::Start(int total) {
 }
 
 void TProgressForm1::Step(const std::string& item, int number) {
-  Label4->setText(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
-  Label5->setText(QString::number(number));
+  Label4->SetCaption(item);
+  Label5->SetCaption(std::to_string(number));
   RepaintNow();
   ProgressBar1->SetPosition(number);
 }

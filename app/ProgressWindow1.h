@@ -3,7 +3,6 @@
 // centred on the desktop, without a close box; handlers repaint it explicitly.
 #pragma once
 
-#include <QLabel>
 #include <QWidget>
 #include <string>
 
@@ -11,19 +10,21 @@
 
 class TdxfProgressBar;
 class TVZqDisp;
+class TGradBox;
+class TShadowLabel;
 
 class TProgressForm1 : public QWidget {
   Q_OBJECT
  public:
   explicit TProgressForm1(QWidget* parent = nullptr);
 
-  QWidget* GradBox2;
-  QLabel* Label1;
-  QLabel* Label2;
-  QLabel* Label4;
-  QLabel* Label5;
-  QLabel* Label6;
-  QLabel* ShadowLabel1;
+  TGradBox* GradBox2;  // the background
+  TShadowLabel* Label1;
+  TShadowLabel* Label2;
+  TShadowLabel* Label4;  // the file being handled
+  TShadowLabel* Label5;  // its number
+  TShadowLabel* Label6;  // the total
+  TShadowLabel* ShadowLabel1;
   TdxfProgressBar* ProgressBar1;
   TVZqDisp* ZqDisp1;
 

@@ -46,7 +46,12 @@ void RopRow(std::uint32_t* d, const std::uint32_t* s, const std::uint32_t* p, in
     case 0x5A: for (int i = 0; i < n; ++i) d[i] = (d[i] ^ p[i]) | kOpaque; return;
     case 0x00: std::fill(d, d + n, kOpaque); return;
     case 0xFF: std::fill(d, d + n, 0xFFFFFFFFu); return;
-    case 0xE2: for (int i = 0; i < n; ++i) d[i] = (s[i] & p[i]) | (~s[i] & d[i]) | kOpaque; return;
+    case 0xE2:
+      // Where the source is black the destination is kept whole, its alpha included, so
+      // a transparent control's clear pixels stay clear around an embossed mask.
+      for (int i = 0; i < n; ++i)
+        d[i] = (((s[i] & p[i]) | (~s[i] & d[i])) & 0xFFFFFFu) | ((s[i] & 0xFFFFFFu) ? kOpaque : (d[i] & kOpaque));
+      return;
     default: break;
   }
   for (int i = 0; i < n; ++i) d[i] = Ternary(code, p ? p[i] : 0, s ? s[i] : 0, d[i]) | kOpaque;

@@ -112,6 +112,11 @@ DWORD GetSysColor(int index) {
   return kSchemeColors[static_cast<std::size_t>(index)];
 }
 
+COLORREF platform::ColorToRGB(DWORD color) {
+  if (color & clSystemColor) return GetSysColor(static_cast<int>(color & 0xFF));
+  return color & 0xFFFFFFu;
+}
+
 HBRUSH GetSysColorBrush(int index) {
   if (index < 0 || index >= static_cast<int>(kSchemeColors.size())) return nullptr;
   // Stock brushes: made once; DeleteObject leaves them alone, as Windows does.

@@ -24,6 +24,23 @@ DWORD GetSysColor(int index);
 // A stock solid brush of that colour (never to be deleted); null outside the table.
 HBRUSH GetSysColorBrush(int index);
 
+// Colours of the window framework: an RGB value (0x00BBGGRR), or clSystemColor plus a
+// system colour index standing for that element's current colour; clNone is no colour.
+inline constexpr DWORD clSystemColor = 0x80000000u;
+inline constexpr DWORD clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
+                       clNavy = 0x800000, clGray = 0x808080, clSilver = 0xC0C0C0, clRed = 0x0000FF,
+                       clLime = 0x00FF00, clYellow = 0x00FFFF, clBlue = 0xFF0000, clWhite = 0xFFFFFF,
+                       clNone = 0x1FFFFFFF;
+inline constexpr DWORD clWindowFrame = clSystemColor | COLOR_WINDOWFRAME, clHighlight = clSystemColor | COLOR_HIGHLIGHT,
+                       clBtnFace = clSystemColor | COLOR_BTNFACE, clBtnShadow = clSystemColor | COLOR_BTNSHADOW,
+                       clBtnText = clSystemColor | COLOR_BTNTEXT, clBtnHighlight = clSystemColor | COLOR_BTNHIGHLIGHT;
+
+namespace platform {
+// The RGB value of a framework colour: a system colour constant becomes the current
+// value of its element; any other value keeps its low 24 bits.
+COLORREF ColorToRGB(DWORD color);
+}  // namespace platform
+
 inline constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL = 3, SM_CYCAPTION = 4,
                      SM_CXBORDER = 5, SM_CYBORDER = 6, SM_CXDLGFRAME = 7, SM_CYDLGFRAME = 8,
                      SM_CYVTHUMB = 9, SM_CXHTHUMB = 10, SM_CXICON = 11, SM_CYICON = 12, SM_CXCURSOR = 13,

@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTimerEvent>
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -25,6 +27,16 @@ std::unordered_map<HDC, HBITMAP>& WindowDCs() {
 }
 
 constexpr const char* kTimerHostName = "tesmarin-window-timers";
+
+// A surface whose pixels can be cleared to no colour at all: a top-down 32-bit DIB
+// section, all clear when made.
+HBITMAP TransparentSurface(int width, int height, void** bits) {
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biWidth = width;
+  bmi.bmiHeader.biHeight = -height;
+  bmi.bmiHeader.biBitCount = 32;
+  return CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
 
 }  // namespace
 
@@ -94,6 +106,18 @@ WinWidget::~WinWidget() {
   DeleteObject(surface_);
 }
 
+void WinWidget::SetTransparent(bool transparent) {
+  if (transparent == transparent_) return;
+  transparent_ = transparent;
+  // Qt then draws the parent beneath the control before the control itself.
+  setAttribute(Qt::WA_OpaquePaintEvent, !transparent);
+  DeleteObject(surface_);
+  surface_ = nullptr;
+  transparentBits_ = nullptr;
+  FitSurface();
+  update();
+}
+
 void WinWidget::PaintCopy(HDC target) {
   if (!target || copyTarget_) return;
   copyTarget_ = target;
@@ -131,8 +155,15 @@ void WinWidget::paintEvent(QPaintEvent* event) {
   // drawn on it through GetDC stays, and grab() returns exactly what is on screen.
   FitSurface();
   if (!pushing_ && !painting_ && !invalid_.isEmpty()) RunPaint();
-  const QImage image = BitmapImage(Surface());
   QPainter p(this);
+  if (transparent_ && transparentBits_) {
+    // Untouched pixels are clear and let what lies beneath show.
+    const QImage view(static_cast<const uchar*>(transparentBits_), std::max(1, width()), std::max(1, height()),
+                      std::max(1, width()) * 4, QImage::Format_ARGB32_Premultiplied);
+    for (const QRect& r : event->region()) p.drawImage(r, view, r);
+    return;
+  }
+  const QImage image = BitmapImage(Surface());
   for (const QRect& r : event->region()) p.drawImage(r, image, r);
 }
 
@@ -144,12 +175,14 @@ void WinWidget::resizeEvent(QResizeEvent* event) {
 void WinWidget::FitSurface() {
   const int w = std::max(1, width()), h = std::max(1, height());
   BITMAP info;
-  if (GetObject(surface_, sizeof info, &info) && info.bmWidth == w && info.bmHeight == h) return;
-  HBITMAP next = CreateSurfaceBitmap(w, h);
+  if (surface_ && GetObject(surface_, sizeof info, &info) && info.bmWidth == w && info.bmHeight == h) return;
+  void* bits = nullptr;
+  HBITMAP next = transparent_ ? TransparentSurface(w, h, &bits) : CreateSurfaceBitmap(w, h);
   if (!next) return;
+  transparentBits_ = bits;
   HDC from = CreateSurfaceDC(surface_, DT_RASDISPLAY);
   HDC to = CreateSurfaceDC(next, DT_RASDISPLAY);
-  if (background_) {
+  if (background_ && !transparent_) {
     const RECT all{0, 0, w, h};
     FillRect(to, &all, background_);
   }
@@ -221,6 +254,13 @@ HDC WinWidget::BeginPaintOn(PAINTSTRUCT* ps) {
   SelectClipRgn(dc, clip);
   ps->hdc = dc;
   ps->rcPaint = ToRECT(area.boundingRect());
+  if (transparent_ && transparentBits_) {
+    auto* pixels = static_cast<std::uint32_t*>(transparentBits_);
+    for (const QRect& r : area)
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        std::fill_n(pixels + static_cast<std::ptrdiff_t>(y) * std::max(1, width()) + r.left(), r.width(), 0u);
+    erase_ = false;
+  }
   ps->fErase = erase_ && !WmEraseBkgnd(dc, ps->rcPaint) ? TRUE : FALSE;
   invalid_ = QRegion();
   erase_ = false;

@@ -47,6 +47,12 @@ class WinWidget : public QWidget {
   // The class background brush that erases invalid areas (null: never erased). The
   // default is the window colour; the brush is not owned.
   void SetBackgroundBrush(HBRUSH brush) { background_ = brush; }
+  // A transparent control is drawn over what lies beneath it, as a control without a
+  // window of its own paints straight onto its parent: each paint starts from a clear
+  // surface, and only the pixels the painting sets cover the parent. Such a control
+  // erases nothing.
+  void SetTransparent(bool transparent);
+  bool IsTransparent() const { return transparent_; }
   // True while the control paints into another target through PaintCopy.
   bool IsPaintingCopy() const { return copyTarget_ != nullptr; }
   // Runs the control's painting into target (its client area at target's (0, 0)),
@@ -97,6 +103,8 @@ class WinWidget : public QWidget {
   bool pushing_ = false;
   bool painting_ = false;
   HDC copyTarget_ = nullptr;
+  bool transparent_ = false;
+  void* transparentBits_ = nullptr;  // the surface's pixels while transparent
 };
 
 // The scroll code of a QAbstractSlider::SliderAction; -1 for SliderNoAction.

@@ -22,8 +22,13 @@
 #include "platform/profile.h"
 #include "platform/shell.h"
 #include "tests/app/AppWindows.h"
+#include "tests/support/PixelCheck.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempDir.h"
+#include "widgets/GradBox.h"
+#include "widgets/ShadoLbl.h"
+#include "widgets/ShineSpdBtn.h"
+#include "widgets/SpeedButton.h"
 #include "widgets/dxfProgressBar.h"
 #include "tests/support/SourcePath.h"
 
@@ -150,8 +155,8 @@ TEST_F(MainWindowTest, DropsTakeImageExtensionsAndReadEachFile) {
   EXPECT_EQ(form->FileCount, 2);
   EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", a, "3060", "RGB24", "640x480", "72dpi", "BASELINE", ".jpg"}));
   EXPECT_EQ(Row(2), (std::vector<std::string>{" file 2", c, "246", "2", "40x30", "200dpi", "G4", ".tif"}));
-  EXPECT_EQ(ProgressForm1->Label6->text(), "3");
-  EXPECT_EQ(ProgressForm1->Label5->text(), "2");
+  EXPECT_EQ(ProgressForm1->Label6->Caption(), "3");
+  EXPECT_EQ(ProgressForm1->Label5->Caption(), "2");
   EXPECT_FALSE(ProgressForm1->isVisible());
   EXPECT_TRUE(CommandSetEnabled());
   EXPECT_TRUE(script.log().messages.empty());
@@ -235,8 +240,8 @@ TEST_F(MainWindowTest, OpenDialogRegistersExistingSelections) {
   EXPECT_EQ(form->FileCount, 2) << "the missing file is skipped";
   EXPECT_EQ(form->StringGrid1->Cells(1, 1), x);
   EXPECT_EQ(form->StringGrid1->Cells(2, 2), "3060");
-  EXPECT_EQ(ProgressForm1->Label6->text(), "3");
-  EXPECT_EQ(ProgressForm1->Label5->text(), "2");
+  EXPECT_EQ(ProgressForm1->Label6->Caption(), "3");
+  EXPECT_EQ(ProgressForm1->Label5->Caption(), "2");
 
   // A cancelled dialog, and a selection of missing files into an empty list.
   form->SpeedButton1_4Click();
@@ -375,8 +380,8 @@ TEST_F(MainWindowTest, RenameRunEndToEnd) {
   EXPECT_EQ(m[2].text, "登録したファイルをクリアしてもよろしいですか？");
   EXPECT_EQ(form->FileCount, 3) << "No keeps the list";
   EXPECT_EQ(form->StringGrid1->Cells(1, 1), photo);
-  EXPECT_EQ(ProgressForm1->Label5->text(), "3");
-  EXPECT_EQ(ProgressForm1->Label4->text(), "a.b_2_200dpi.tif");
+  EXPECT_EQ(ProgressForm1->Label5->Caption(), "3");
+  EXPECT_EQ(ProgressForm1->Label4->Caption(), "a.b_2_200dpi.tif");
   EXPECT_EQ(ProgressForm1->ProgressBar1->Position(), 3);
   EXPECT_EQ(ProgressForm1->ProgressBar1->Max(), 3);
 
@@ -391,4 +396,47 @@ TEST_F(MainWindowTest, RenameRunEndToEnd) {
   ProgressForm1->Step("palette96_256_96dpi.png", 2);
   ProgressForm1->grab().save(QString::fromStdString(shots + "progress_window.png"));
   ProgressForm1->close();
+}
+
+TEST_F(MainWindowTest, StripsAndShadowLabelsAsTheWindowsShowThem) {
+  // The main window's strip runs from silver at the top to white at the bottom.
+  form->show();
+  QCoreApplication::processEvents();
+  const QImage strip = form->GradBox2->grab().toImage();
+  ASSERT_EQ(strip.width(), 50);
+  EXPECT_EQ(strip.pixel(0, 0) & 0xFFFFFF, 0xC0C0C0u);
+  EXPECT_EQ(strip.pixel(0, strip.height() - 1) & 0xFFFFFF, 0xFFFFFFu);
+
+  // The progress labels: white text with black shadow pixels over the gradient box.
+  ProgressForm1->Start(3);
+  ProgressForm1->Step("photo.jpg", 2);
+  const QImage shot = ProgressForm1->grab().toImage();
+  testsupport::SavePng(shot, "progress-window");
+  for (TShadowLabel* label : {ProgressForm1->Label1, ProgressForm1->Label2, ProgressForm1->Label4,
+                              ProgressForm1->Label5, ProgressForm1->Label6, ProgressForm1->ShadowLabel1}) {
+    const QRect area = label->geometry().adjusted(0, 0, 1, 1);
+    int white = 0, black = 0, other = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x) {
+        const QRgb p = shot.pixel(x, y) & 0xFFFFFF;
+        if (p == 0xFFFFFF) ++white;
+        else if (p == 0) ++black;
+        else ++other;
+      }
+    EXPECT_GT(white, 5) << label->Caption();
+    EXPECT_GT(black, 5) << label->Caption();
+    EXPECT_GT(other, white) << label->Caption() << ": the gradient shows around the text";
+  }
+  ProgressForm1->close();
+}
+
+TEST_F(MainWindowTest, AGroupedShineButtonReleasesAGroupedToolbarButton) {
+  TShineSpeedButton shine(form->GradBox2);
+  form->SpeedButton1_1->SetGroupIndex(5);
+  form->SpeedButton1_1->SetDown(true);
+  shine.SetGroupIndex(5);
+  shine.SetDown(true);
+  EXPECT_FALSE(form->SpeedButton1_1->Down());
+  form->SpeedButton1_1->SetDown(true);
+  EXPECT_FALSE(shine.Down());
 }

@@ -61,3 +61,10 @@ TEST(SysColors, CursorsAndTheDisplayCounter) {
   EXPECT_EQ(ShowCursor(TRUE), 0);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "visible again";
 }
+
+TEST(SysColors, FrameworkColoursResolveSystemColourConstants) {
+  EXPECT_EQ(platform::ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(platform::ColorToRGB(clSystemColor | COLOR_INFOBK), RGB(255, 255, 225));
+  EXPECT_EQ(platform::ColorToRGB(clSilver), RGB(192, 192, 192));
+  EXPECT_EQ(platform::ColorToRGB(0x02123456), 0x123456u) << "the high byte of a plain colour is dropped";
+}

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <vector>
 
 #include "platform/syscolors.h"
@@ -212,4 +213,46 @@ TEST(WinWidget, GeometryCaptionCaptureAndScreenContexts) {
   EXPECT_EQ(BeginPaint(nullptr, nullptr), nullptr);
   }
   EXPECT_EQ(platform::GdiObjectCount(), objects) << "contexts and surfaces all freed";
+}
+
+TEST(WinWidget, TransparentControlShowsWhatLiesBeneathWhereItDidNotPaint) {
+  QWidget parent;
+  parent.resize(40, 20);
+  parent.setAutoFillBackground(true);
+  QPalette palette = parent.palette();
+  palette.setColor(QPalette::Window, QColor(0, 0, 255));
+  parent.setPalette(palette);
+
+  // A control that paints only a bar down its middle, once opaque and once transparent.
+  class Bar : public platform::WinWidget {
+   protected:
+    void WmPaint() override {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(this, &ps);
+      platform::ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(kRed));
+      const RECT bar{8, 0, 12, 20};
+      FillRect(dc, &bar, brush);
+      EndPaint(this, &ps);
+    }
+  };
+  Bar bar;
+  bar.setParent(&parent);
+  bar.setGeometry(0, 0, 20, 20);
+  bar.SetBackgroundBrush(nullptr);
+  bar.SetTransparent(true);
+  EXPECT_TRUE(bar.IsTransparent());
+  const QImage shot = parent.grab().toImage();
+  EXPECT_EQ(shot.pixel(2, 5) & 0xFFFFFF, 0x0000FFu) << "beneath shows where nothing was painted";
+  EXPECT_EQ(shot.pixel(9, 5) & 0xFFFFFF, 0xFF0000u);
+
+  // Painted again after a change, the old pixels are gone: each paint starts clear.
+  bar.move(20, 0);
+  const QImage moved = parent.grab().toImage();
+  EXPECT_EQ(moved.pixel(9, 5) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(moved.pixel(29, 5) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(moved.pixel(22, 5) & 0xFFFFFF, 0x0000FFu);
+
+  bar.SetTransparent(false);
+  const QImage opaque = parent.grab().toImage();
+  EXPECT_NE(opaque.pixel(22, 5) & 0xFFFFFF, 0x0000FFu) << "an opaque control covers its whole area";
 }

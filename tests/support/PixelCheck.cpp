@@ -1,6 +1,7 @@
 #include "tests/support/PixelCheck.h"
 
 #include <QDir>
+#include <algorithm>
 #include <sstream>
 
 namespace testsupport {
@@ -50,6 +51,39 @@ QImage Picture(const std::vector<std::string>& rows, const std::map<char, COLORR
 ::testing::AssertionResult SamePicture(HBITMAP got, const std::vector<std::string>& rows,
                                        const std::map<char, COLORREF>& legend, const std::string& name) {
   return SameImage(platform::BitmapImage(got), Picture(rows, legend), name);
+}
+
+QImage PaintControl(platform::WinWidget& control, COLORREF under, const std::string& name) {
+  platform::ScopedGdiObject<HBITMAP> bitmap(
+      platform::CreateSurfaceBitmap(std::max(1, control.width()), std::max(1, control.height())));
+  HDC dc = platform::CreateSurfaceDC(bitmap, DT_RASDISPLAY);
+  {
+    platform::ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(under));
+    const RECT all{0, 0, control.width(), control.height()};
+    FillRect(dc, &all, brush);
+  }
+  control.PaintCopy(dc);
+  DeleteDC(dc);
+  QImage image = platform::BitmapImage(bitmap).copy();
+  SavePng(image, name);
+  return image;
+}
+
+COLORREF PixelAt(const QImage& image, int x, int y) {
+  const QRgb p = image.pixel(x, y);
+  return RGB(static_cast<BYTE>(qRed(p)), static_cast<BYTE>(qGreen(p)), static_cast<BYTE>(qBlue(p)));
+}
+
+std::vector<COLORREF> ColoursAlong(const QImage& image, COLORREF background) {
+  std::vector<COLORREF> seq;
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) {
+      const COLORREF c = PixelAt(image, x, y);
+      if (c == background) continue;
+      if (seq.empty() || seq.back() != c) seq.push_back(c);
+      break;
+    }
+  return seq;
 }
 
 }  // namespace testsupport

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
+#include "platform/winwidget.h"
 
 namespace testsupport {
 
@@ -26,5 +27,14 @@ QImage Picture(const std::vector<std::string>& rows, const std::map<char, COLORR
 ::testing::AssertionResult SameImage(const QImage& got, const QImage& expected, const std::string& name);
 ::testing::AssertionResult SamePicture(HBITMAP got, const std::vector<std::string>& rows,
                                        const std::map<char, COLORREF>& legend, const std::string& name);
+
+// Runs a control's painting onto a bitmap of its size filled with under first (what
+// lies beneath the control) and returns the pixels, saved as "pixelcheck/<name>.png".
+QImage PaintControl(platform::WinWidget& control, COLORREF under, const std::string& name);
+// The colour of one pixel.
+COLORREF PixelAt(const QImage& image, int x, int y);
+// The colours drawn from left to right: for each column the colour of its topmost pixel
+// that is not background, runs of one colour merged.
+std::vector<COLORREF> ColoursAlong(const QImage& image, COLORREF background);
 
 }  // namespace testsupport

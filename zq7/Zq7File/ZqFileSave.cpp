@@ -1,0 +1,61 @@
+#include "zq7/Zq7File/ZqFileSave.h"
+
+#include <new>
+#include <string>
+
+#include "zq7/Zq7Com/ZqStatus.h"
+#include "zq7/Zq7File/ZqBmpWriter.h"
+#include "zq7/Zq7File/ZqJpegWriter.h"
+#include "zq7/Zq7File/ZqProgress.h"
+#include "zq7/Zq7File/ZqSaveImage.h"
+#include "zq7/Zq7File/ZqSaveTarget.h"
+
+namespace {
+
+// The one saving path: checks the image, makes the sibling (a copy of the target when
+// the save adds to it), lets write fill it and renames it onto the target. Sets the
+// status; nothing escapes.
+template <typename Write>
+BOOL Save(LPCSTR name, HGLOBAL image, ZqProgressProc callback, bool adds, Write&& write) {
+  WORD status = ZQ_OK;
+  try {
+    ZqSaveImage source;
+    if (!name || !*name) {
+      status = ZQ_ERR_BAD_PARAMETER;
+    } else if (status = source.Open(image); status == ZQ_OK) {
+      ZqSaveTarget target(name);
+      ZqProgress progress(callback);
+      status = target.Create(adds);
+      if (status == ZQ_OK) status = write(source, target, progress);
+      if (status == ZQ_OK) status = target.Commit();
+    }
+  } catch (const std::bad_alloc&) {
+    status = ZQ_ERR_NO_MEMORY;
+  } catch (...) {
+    status = ZQ_ERR_WRITE_FAILED;
+  }
+  ZqSetErrorStatus(status);
+  return status == ZQ_OK ? TRUE : FALSE;
+}
+
+}  // namespace
+
+ZQ_EXPORT BOOL ZQBmpFileSave(LPCSTR name, HGLOBAL image, LONG runLength, ZqProgressProc callback, LPCSTR, LPCSTR,
+                             LPCSTR) {
+  return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    return ZqBmpWrite(src.first(), runLength != 0, target.path(), p);
+  });
+}
+
+ZQ_EXPORT BOOL ZQJpegFileSave(LPCSTR name, HGLOBAL image, LONG progressive, LONG quality, LONG subsampling,
+                              LPCSTR comment, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
+  if (quality < 0 || quality > 100 || subsampling < 0 || subsampling > 2) {
+    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
+    return FALSE;
+  }
+  return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    const ZqJpegOptions options{progressive != 0, quality == 0 ? 75 : static_cast<int>(quality),
+                                static_cast<int>(subsampling), comment ? comment : ""};
+    return ZqJpegWrite(src.first(), options, target.path(), p);
+  });
+}

@@ -77,6 +77,12 @@ SaveFn Jpeg(int progressive, int quality, int subsampling, const char* comment =
   };
 }
 
+SaveFn Png(int interlace = 0, const char* comment = "") {
+  return [=](const char* p, HGLOBAL h) {
+    return ZQPngFileSaveEx(p, h, interlace, 0, 0, 0, 0, 0, comment, nullptr, "", "", "");
+  };
+}
+
 // 8-bit grey, 4-bit palette, 1-bit, 24-bit photo and 32-bit alpha sources.
 const SaveCase kCases[] = {
     {"bmp_1", "bmp1.bmp", Bmp(false), "BMP3", "None", ZQ_CODE_BMP, 1, true, false},
@@ -94,6 +100,14 @@ const SaveCase kCases[] = {
     {"jpeg_4", "bmp4.bmp", Jpeg(0, 95, 2), "JPEG", "JPEG", ZQ_CODE_JPEG_BASELINE, 24, false, false},
     {"jpeg_1", "bmp1.bmp", Jpeg(0, 90, 0), "JPEG", "JPEG", ZQ_CODE_JPEG_BASELINE, 8, false, false},
     {"jpeg_32", "rgba.png", Jpeg(0, 90, 0), "JPEG", "JPEG", ZQ_CODE_JPEG_BASELINE, 24, false, false},
+    {"png_1", "bmp1.bmp", Png(), "PNG", "Zip", ZQ_CODE_PNG, 1, true, true},
+    {"png_4", "bmp4.bmp", Png(), "PNG", "Zip", ZQ_CODE_PNG, 4, true, true},
+    {"png_pal4", "pal4.png", Png(1), "PNG", "Zip", ZQ_CODE_PNG, 4, true, true},
+    {"png_grey8", "grey8.tif", Png(), "PNG", "Zip", ZQ_CODE_PNG, 8, true, true},
+    {"png_24", "baseline.jpg", Png(), "PNG", "Zip", ZQ_CODE_PNG, 24, true, true},
+    {"png_24_interlaced", "bmp24.bmp", Png(1), "PNG", "Zip", ZQ_CODE_PNG, 24, true, true},
+    {"png_32", "rgba.png", Png(), "PNG", "Zip", ZQ_CODE_PNG, 32, true, true},
+    {"png_8", "bmp8.bmp", Png(), "PNG", "Zip", ZQ_CODE_PNG, 8, true, true},
 };
 
 class SaveEach : public ::testing::TestWithParam<SaveCase> {};

@@ -6,6 +6,7 @@
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqBmpWriter.h"
 #include "zq7/Zq7File/ZqJpegWriter.h"
+#include "zq7/Zq7File/ZqPngWriter.h"
 #include "zq7/Zq7File/ZqProgress.h"
 #include "zq7/Zq7File/ZqSaveImage.h"
 #include "zq7/Zq7File/ZqSaveTarget.h"
@@ -58,4 +59,20 @@ ZQ_EXPORT BOOL ZQJpegFileSave(LPCSTR name, HGLOBAL image, LONG progressive, LONG
                                 static_cast<int>(subsampling), comment ? comment : ""};
     return ZqJpegWrite(src.first(), options, target.path(), p);
   });
+}
+
+ZQ_EXPORT BOOL ZQPngFileSaveEx(LPCSTR name, HGLOBAL image, LONG interlace, LONG transparent, BYTE red, BYTE green,
+                               BYTE blue, LONG multiFrame, LPCSTR comment, ZqProgressProc callback, LPCSTR, LPCSTR,
+                               LPCSTR) {
+  return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    ZqPngOptions options{interlace != 0, std::nullopt, comment ? comment : ""};
+    if (transparent) options.transparent = RGBQUAD{blue, green, red, 0};
+    const std::vector<ZqSaveFrame> first(src.frames().begin(), src.frames().begin() + 1);
+    return ZqPngWrite(multiFrame ? src.frames() : first, options, target.path(), p);
+  });
+}
+
+ZQ_EXPORT BOOL ZQPngFileSave(LPCSTR name, HGLOBAL image, ZqProgressProc callback, LPCSTR caption, LPCSTR message,
+                             LPCSTR button) {
+  return ZQPngFileSaveEx(name, image, 0, 0, 0, 0, 0, 0, "", callback, caption, message, button);
 }

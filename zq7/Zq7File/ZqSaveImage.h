@@ -38,6 +38,8 @@ class ZqRaster {
   // Resolution in whole dpi from the header's pixels per metre (0 when not recorded).
   LONG xdpi() const { return platform::DpiFromPelsPerMeter(header_->biXPelsPerMeter); }
   LONG ydpi() const { return platform::DpiFromPelsPerMeter(header_->biYPelsPerMeter); }
+  LONG xppm() const { return header_->biXPelsPerMeter; }
+  LONG yppm() const { return header_->biYPelsPerMeter; }
   // A colour table of greys only.
   bool Grey() const;
   // A 32-bit image whose alpha is used: 32-bit images with every alpha byte 0 are

@@ -83,6 +83,12 @@ SaveFn Png(int interlace = 0, const char* comment = "") {
   };
 }
 
+SaveFn Tiff(int compression, int colorSpaceOrQuality = 0, int oneStrip = 0, const char* comment = "") {
+  return [=](const char* p, HGLOBAL h) {
+    return ZQTiffFileSave(p, h, compression, colorSpaceOrQuality, 0, comment, oneStrip, nullptr, "", "", "");
+  };
+}
+
 // 8-bit grey, 4-bit palette, 1-bit, 24-bit photo and 32-bit alpha sources.
 const SaveCase kCases[] = {
     {"bmp_1", "bmp1.bmp", Bmp(false), "BMP3", "None", ZQ_CODE_BMP, 1, true, false},
@@ -108,6 +114,24 @@ const SaveCase kCases[] = {
     {"png_24_interlaced", "bmp24.bmp", Png(1), "PNG", "Zip", ZQ_CODE_PNG, 24, true, true},
     {"png_32", "rgba.png", Png(), "PNG", "Zip", ZQ_CODE_PNG, 32, true, true},
     {"png_8", "bmp8.bmp", Png(), "PNG", "Zip", ZQ_CODE_PNG, 8, true, true},
+    {"tiff_none_1", "bmp1.bmp", Tiff(0), "TIFF", "None", ZQ_CODE_TIFF_NONE, 1, true, true},
+    {"tiff_none_4", "bmp4.bmp", Tiff(0), "TIFF", "None", ZQ_CODE_TIFF_NONE, 4, true, true},
+    {"tiff_none_grey8", "grey8.tif", Tiff(0, 0, -1), "TIFF", "None", ZQ_CODE_TIFF_NONE, 8, true, true},
+    {"tiff_none_24", "baseline.jpg", Tiff(0), "TIFF", "None", ZQ_CODE_TIFF_NONE, 24, true, true},
+    {"tiff_none_32", "rgba.png", Tiff(0), "TIFF", "None", ZQ_CODE_TIFF_NONE, 32, true, true},
+    {"tiff_ccittrle", "bmp1.bmp", Tiff(1), "TIFF", "", ZQ_CODE_TIFF_CCITTRLE, 1, true, true},
+    {"tiff_g3_1d", "bmp1.bmp", Tiff(2), "TIFF", "Fax", ZQ_CODE_TIFF_G3_1D, 1, true, true},
+    {"tiff_g3_2d", "bw_g4.tif", Tiff(3), "TIFF", "Fax", ZQ_CODE_TIFF_G3_2D, 1, true, true},
+    {"tiff_g4", "bw_miniswhite.tif", Tiff(4, 0, -1), "TIFF", "Group4", ZQ_CODE_TIFF_G4, 1, true, true},
+    {"tiff_packbits_4", "bmp4.bmp", Tiff(5), "TIFF", "RLE", ZQ_CODE_TIFF_PACKBITS, 4, true, true},
+    {"tiff_packbits_24", "bmp24.bmp", Tiff(5), "TIFF", "RLE", ZQ_CODE_TIFF_PACKBITS, 24, true, true},
+    {"tiff_lzw_1", "bmp1.bmp", Tiff(6), "TIFF", "LZW", ZQ_CODE_TIFF_LZW, 1, true, true},
+    {"tiff_lzw_grey8", "grey8.tif", Tiff(6), "TIFF", "LZW", ZQ_CODE_TIFF_LZW, 8, true, true},
+    {"tiff_lzw_8", "bmp8.bmp", Tiff(6), "TIFF", "LZW", ZQ_CODE_TIFF_LZW, 8, true, true},
+    {"tiff_lzw_24", "baseline.jpg", Tiff(6, 0, -1), "TIFF", "LZW", ZQ_CODE_TIFF_LZW, 24, true, true},
+    {"tiff_lzw_32", "rgba.png", Tiff(6), "TIFF", "LZW", ZQ_CODE_TIFF_LZW, 32, true, true},
+    {"tiff_jpeg_24", "baseline.jpg", Tiff(7, 90), "TIFF", "JPEG", ZQ_CODE_TIFF_JPEG, 24, false, false},
+    {"tiff_jpeg_grey8", "grey8.tif", Tiff(7, 90), "TIFF", "JPEG", ZQ_CODE_TIFF_JPEG, 8, false, false},
 };
 
 class SaveEach : public ::testing::TestWithParam<SaveCase> {};
@@ -199,6 +223,93 @@ TEST(JpegSave, QualityZeroIsTheLibraryDefaultAndOutOfRangeArgumentsAreRefused) {
   }
   EXPECT_FALSE(fs::exists(dir.path() + "bad.jpg"));
   ZQFreeMemory(source);
+}
+
+// What tiffinfo prints about every page of a file.
+std::string TiffInfo(const std::string& path) { return Shell("tiffinfo " + Quote(path)); }
+
+TEST(TiffSave, TiffinfoSeesTheCompressionColourSpaceStripsCommentAndResolution) {
+  if (!HaveTool("tiffinfo")) GTEST_SKIP() << "tiffinfo missing";
+  testsupport::TempDir dir;
+  struct Case {
+    const char* source;
+    SaveFn save;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"bmp1.bmp", Tiff(1), {"Compression Scheme: CCITT RLE", "Bits/Sample: 1"}},
+      {"bmp1.bmp", Tiff(2), {"Compression Scheme: CCITT Group 3", "!2-d encoding"}},
+      {"bmp1.bmp", Tiff(3), {"Compression Scheme: CCITT Group 3", "2-d encoding"}},
+      {"bmp1.bmp", Tiff(4), {"Compression Scheme: CCITT Group 4"}},
+      {"bmp24.bmp", Tiff(5), {"Compression Scheme: PackBits", "Photometric Interpretation: RGB color"}},
+      {"bmp24.bmp", Tiff(6, 1), {"Compression Scheme: LZW", "Photometric Interpretation: separated", "Samples/Pixel: 4"}},
+      {"bmp24.bmp", Tiff(7, 80), {"Compression Scheme: JPEG", "Photometric Interpretation: YCbCr"}},
+      {"bmp4.bmp", Tiff(0), {"Photometric Interpretation: palette color", "Bits/Sample: 4"}},
+      {"rgba.png", Tiff(6), {"Extra Samples: 1<unassoc-alpha>", "Samples/Pixel: 4"}},
+      {"density.jpg", Tiff(6, 0, -1, "見本 sample"), {"Rows/Strip: 23", "ImageDescription: 見本 sample", "Resolution: 72, 150 pixels/inch"}},
+      {"bmp24.bmp", Tiff(6), {"Rows/Strip: 23"}},  // 111-byte rows: 73 rows would fill 8 KB
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.path() + "t.tif";
+    const HGLOBAL source = Load(Fixture(c.source));
+    ASSERT_TRUE(c.save(path.c_str(), source)) << c.source << " status " << ZQGetErrorStatus();
+    const std::string info = TiffInfo(path);
+    // A line that begins with "!" must not be there.
+    for (const std::string& line : c.lines)
+      if (line[0] == '!') {
+        EXPECT_EQ(info.find(line.substr(1)), std::string::npos) << line << "\n" << info;
+      } else {
+        EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+      }
+    ZQFreeMemory(source);
+  }
+}
+
+TEST(TiffSave, CmykPagesReadBackToTheirColours) {
+  testsupport::TempDir dir;
+  const std::string path = dir.path() + "cmyk.tif";
+  const HGLOBAL source = Load(Fixture("bmp24.bmp"));
+  ASSERT_TRUE(Tiff(5, 1)(path.c_str(), source));
+  const HGLOBAL back = Load(path);
+  ASSERT_NE(back, 0u);
+  EXPECT_GE(Psnr(Pixels(back, false), Pixels(source, false)), 45.0);
+  ZQFreeMemory(back);
+  ZQFreeMemory(source);
+}
+
+TEST(TiffSave, StripsOfAboutEightKilobytesUnlessOneStripIsAsked) {
+  testsupport::TempDir dir;
+  const HGLOBAL big = ZQCreateImage(1000, 100, 24, 10, 20, 30, 0, 0, 0, 0);
+  const std::string strips = dir.path() + "strips.tif", one = dir.path() + "one.tif";
+  ASSERT_TRUE(Tiff(6)(strips.c_str(), big));
+  ASSERT_TRUE(Tiff(6, 0, -1)(one.c_str(), big));
+  if (HaveTool("tiffinfo")) {
+    EXPECT_NE(TiffInfo(strips).find("Rows/Strip: 2\n"), std::string::npos) << "3000-byte rows, two to a strip";
+    EXPECT_NE(TiffInfo(one).find("Rows/Strip: 100\n"), std::string::npos);
+  }
+  ZQFreeMemory(big);
+}
+
+TEST(TiffSave, AppendAddsPagesAndCcittRefusesDeepImages) {
+  testsupport::TempDir dir;
+  const std::string path = dir.path() + "pages.tif";
+  const HGLOBAL one = Load(Fixture("bmp1.bmp")), colour = Load(Fixture("bmp24.bmp"));
+  auto append = [&](HGLOBAL h, int compression) {
+    return ZQTiffFileSave(path.c_str(), h, compression, 0, -1, "", 0, nullptr, "", "", "");
+  };
+  ASSERT_TRUE(append(one, 4)) << "appending to no file starts one";
+  ASSERT_TRUE(append(colour, 6));
+  ZqFileInfo info{};
+  ASSERT_TRUE(ZQFileType(path.c_str(), 0, &info));
+  EXPECT_EQ(info.pages, 2);
+  const std::string before = Bytes(path);
+  EXPECT_FALSE(append(colour, 4)) << "G4 takes 1-bit images only";
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_BAD_PARAMETER);
+  EXPECT_EQ(Bytes(path), before) << "a refused append leaves the file as it was";
+  const HGLOBAL second = Load(path, 1);
+  ASSERT_NE(second, 0u);
+  EXPECT_EQ(Pixels(second, false), Pixels(colour, false));
+  for (HGLOBAL h : {one, colour, second}) ZQFreeMemory(h);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "zq7/Zq7File/ZqBmpWriter.h"
 #include "zq7/Zq7File/ZqJpegWriter.h"
 #include "zq7/Zq7File/ZqPngWriter.h"
+#include "zq7/Zq7File/ZqTiffWriter.h"
 #include "zq7/Zq7File/ZqProgress.h"
 #include "zq7/Zq7File/ZqSaveImage.h"
 #include "zq7/Zq7File/ZqSaveTarget.h"
@@ -75,4 +76,23 @@ ZQ_EXPORT BOOL ZQPngFileSaveEx(LPCSTR name, HGLOBAL image, LONG interlace, LONG 
 ZQ_EXPORT BOOL ZQPngFileSave(LPCSTR name, HGLOBAL image, ZqProgressProc callback, LPCSTR caption, LPCSTR message,
                              LPCSTR button) {
   return ZQPngFileSaveEx(name, image, 0, 0, 0, 0, 0, 0, "", callback, caption, message, button);
+}
+
+ZQ_EXPORT BOOL ZQTiffFileSave(LPCSTR name, HGLOBAL image, LONG compression, LONG colorSpaceOrQuality, LONG append,
+                              LPCSTR comment, LONG oneStrip, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
+  const bool jpeg = compression == 7;
+  if (compression < 0 || compression > 7 || colorSpaceOrQuality < 0 || colorSpaceOrQuality > (jpeg ? 100 : 1)) {
+    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
+    return FALSE;
+  }
+  return Save(name, image, callback, append != 0, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    ZqTiffOptions options;
+    options.compression = static_cast<ZqTiffCompression>(compression);
+    options.cmyk = !jpeg && colorSpaceOrQuality == 1;
+    options.quality = jpeg && colorSpaceOrQuality > 0 ? static_cast<int>(colorSpaceOrQuality) : 75;
+    options.append = append != 0 && target.targetExisted();
+    options.oneStrip = oneStrip != 0;
+    options.comment = comment ? comment : "";
+    return ZqTiffWrite(src.frames(), options, target.path(), p);
+  });
 }

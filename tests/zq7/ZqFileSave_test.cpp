@@ -89,6 +89,12 @@ SaveFn Tiff(int compression, int colorSpaceOrQuality = 0, int oneStrip = 0, cons
   };
 }
 
+SaveFn Gif(int interlace = 0, const char* comment = "") {
+  return [=](const char* p, HGLOBAL h) {
+    return ZQGifFileSave(p, h, interlace, 0, 0, 0, 0, 0, 0, comment, nullptr, "", "", "");
+  };
+}
+
 // 8-bit grey, 4-bit palette, 1-bit, 24-bit photo and 32-bit alpha sources.
 const SaveCase kCases[] = {
     {"bmp_1", "bmp1.bmp", Bmp(false), "BMP3", "None", ZQ_CODE_BMP, 1, true, false},
@@ -132,6 +138,11 @@ const SaveCase kCases[] = {
     {"tiff_lzw_32", "rgba.png", Tiff(6), "TIFF", "LZW", ZQ_CODE_TIFF_LZW, 32, true, true},
     {"tiff_jpeg_24", "baseline.jpg", Tiff(7, 90), "TIFF", "JPEG", ZQ_CODE_TIFF_JPEG, 24, false, false},
     {"tiff_jpeg_grey8", "grey8.tif", Tiff(7, 90), "TIFF", "JPEG", ZQ_CODE_TIFF_JPEG, 8, false, false},
+    {"gif_1", "bmp1.bmp", Gif(), "GIF", "LZW", ZQ_CODE_GIF87A, 1, true, true},
+    {"gif_4", "bmp4.bmp", Gif(1), "GIF", "LZW", ZQ_CODE_GIF87A, 4, true, true},
+    {"gif_grey8", "grey8.tif", Gif(0, "見本"), "GIF", "LZW", ZQ_CODE_GIF89A, 8, true, true},
+    {"gif_8", "bmp8.bmp", Gif(), "GIF", "LZW", ZQ_CODE_GIF87A, 8, true, true},
+    {"gif_24", "baseline.jpg", Gif(), "GIF", "LZW", ZQ_CODE_GIF87A, 8, false, false},
 };
 
 class SaveEach : public ::testing::TestWithParam<SaveCase> {};

@@ -5,6 +5,7 @@
 
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqBmpWriter.h"
+#include "zq7/Zq7File/ZqGifWriter.h"
 #include "zq7/Zq7File/ZqJpegWriter.h"
 #include "zq7/Zq7File/ZqPngWriter.h"
 #include "zq7/Zq7File/ZqTiffWriter.h"
@@ -94,5 +95,25 @@ ZQ_EXPORT BOOL ZQTiffFileSave(LPCSTR name, HGLOBAL image, LONG compression, LONG
     options.oneStrip = oneStrip != 0;
     options.comment = comment ? comment : "";
     return ZqTiffWrite(src.frames(), options, target.path(), p);
+  });
+}
+
+ZQ_EXPORT BOOL ZQGifFileSave(LPCSTR name, HGLOBAL image, LONG interlace, LONG transparent, BYTE red, BYTE green,
+                             BYTE blue, LONG animation, LONG delay, LPCSTR comment, ZqProgressProc callback, LPCSTR,
+                             LPCSTR, LPCSTR) {
+  if (delay < 0) {
+    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
+    return FALSE;
+  }
+  return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    ZqGifOptions options;
+    options.interlace = interlace != 0;
+    if (transparent) options.transparent = RGBQUAD{blue, green, red, 0};
+    options.animation = animation != 0;
+    options.delay = static_cast<DWORD>(delay);
+    options.comment = comment ? comment : "";
+    // The frames are added to the target as it stands; the sibling receives the whole.
+    if (options.animation && target.targetExisted()) options.existing = name;
+    return ZqGifWrite(src.frames(), options, target.path(), p);
   });
 }

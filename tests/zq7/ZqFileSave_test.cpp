@@ -323,4 +323,65 @@ TEST(TiffSave, AppendAddsPagesAndCcittRefusesDeepImages) {
   for (HGLOBAL h : {one, colour, second}) ZQFreeMemory(h);
 }
 
+std::string Identify(const std::string& format, const std::string& path) {
+  return Shell("identify -format '" + format + "' " + Quote(path));
+}
+
+TEST(GifSave, AnimationAppendsLoopingFramesWithTheirDelays) {
+  testsupport::TempDir dir;
+  const std::string path = dir.path() + "anim.gif";
+  const HGLOBAL frames[] = {Load(Fixture("bmp4.bmp")), Load(Fixture("bmp8.bmp")), Load(Fixture("baseline.jpg"))};
+  const int delays[] = {10, 25, 50};
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(ZQGifFileSave(path.c_str(), frames[i], 0, 0, 0, 0, 0, -1, delays[i], i == 0 ? "first" : "", nullptr, "",
+                              "", ""))
+        << "frame " << i << " status " << ZQGetErrorStatus();
+  ZqFileInfo info{};
+  ASSERT_TRUE(ZQFileType(path.c_str(), 0, &info));
+  EXPECT_EQ(info.code, ZQ_CODE_GIF89A);
+  EXPECT_EQ(info.pages, 3);
+  for (int i = 0; i < 2; ++i) {
+    const HGLOBAL back = Load(path, i);
+    ASSERT_NE(back, 0u) << "frame " << i;
+    EXPECT_EQ(Pixels(back, false), Pixels(frames[i], false)) << "frame " << i;
+    ZQFreeMemory(back);
+  }
+  if (HaveTool("identify")) {
+    EXPECT_EQ(Identify("%T,", path), "10,25,50,");
+    EXPECT_EQ(Identify("%c", path + "[0]"), "first");
+  }
+  const std::string dump = Bytes(path);
+  EXPECT_NE(dump.find("NETSCAPE2.0"), std::string::npos);
+  EXPECT_EQ(dump.find("NETSCAPE2.0"), dump.rfind("NETSCAPE2.0")) << "one loop extension however many appends";
+  for (HGLOBAL h : frames) ZQFreeMemory(h);
+}
+
+TEST(GifSave, TransparentColourAndAlphaBecomeTheTransparentEntry) {
+  if (!HaveTool("identify")) GTEST_SKIP() << "identify missing";
+  testsupport::TempDir dir;
+  const HGLOBAL palette = Load(Fixture("bmp4.bmp")), alpha = Load(Fixture("rgba.png"));
+  RGBQUAD first{};
+  ZQGetPalette(palette, &first, 1);
+  const std::string keyed = dir.path() + "keyed.gif", cut = dir.path() + "alpha.gif", plain = dir.path() + "plain.gif";
+  ASSERT_TRUE(ZQGifFileSave(keyed.c_str(), palette, 0, -1, first.rgbRed, first.rgbGreen, first.rgbBlue, 0, 0, "", nullptr,
+                            "", "", ""));
+  ASSERT_TRUE(Gif()(cut.c_str(), alpha));
+  ASSERT_TRUE(Gif()(plain.c_str(), palette));
+  EXPECT_EQ(Identify("%A", keyed), "True");
+  EXPECT_EQ(Identify("%A", cut), "True");
+  EXPECT_EQ(Identify("%A", plain), "False");
+  ZQFreeMemory(palette);
+  ZQFreeMemory(alpha);
+}
+
+TEST(GifSave, AnAnimationDoesNotAddToAFileThatIsNoGif) {
+  testsupport::TempDir dir;
+  const std::string path = dir.Write("not.gif", "plain text, not a picture");
+  const HGLOBAL image = Load(Fixture("bmp4.bmp"));
+  EXPECT_FALSE(ZQGifFileSave(path.c_str(), image, 0, 0, 0, 0, 0, -1, 10, "", nullptr, "", "", ""));
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED);
+  EXPECT_EQ(Bytes(path), "plain text, not a picture");
+  ZQFreeMemory(image);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include "zq7/Zq7File/ZqBmpWriter.h"
 #include "zq7/Zq7File/ZqGifWriter.h"
 #include "zq7/Zq7File/ZqJpegWriter.h"
+#include "zq7/Zq7File/ZqPcxWriter.h"
 #include "zq7/Zq7File/ZqPngWriter.h"
 #include "zq7/Zq7File/ZqTiffWriter.h"
 #include "zq7/Zq7File/ZqProgress.h"
@@ -115,5 +116,11 @@ ZQ_EXPORT BOOL ZQGifFileSave(LPCSTR name, HGLOBAL image, LONG interlace, LONG tr
     // The frames are added to the target as it stands; the sibling receives the whole.
     if (options.animation && target.targetExisted()) options.existing = name;
     return ZqGifWrite(src.frames(), options, target.path(), p);
+  });
+}
+
+ZQ_EXPORT BOOL ZQPcxFileSave(LPCSTR name, HGLOBAL image, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
+  return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    return ZqPcxWrite(src.first(), target.path(), p);
   });
 }

@@ -99,6 +99,12 @@ SaveFn Pcx() {
   return [](const char* p, HGLOBAL h) { return ZQPcxFileSave(p, h, nullptr, "", "", ""); };
 }
 
+SaveFn J2k(int codeStream, int lossless, int ratio = 0, const char* comment = "") {
+  return [=](const char* p, HGLOBAL h) {
+    return ZQJ2kFileSave(p, h, codeStream, lossless, ratio, 0, 0, 0, 0, 0, 0, 0, 0, comment, nullptr, "", "", "");
+  };
+}
+
 // 8-bit grey, 4-bit palette, 1-bit, 24-bit photo and 32-bit alpha sources.
 const SaveCase kCases[] = {
     {"bmp_1", "bmp1.bmp", Bmp(false), "BMP3", "None", ZQ_CODE_BMP, 1, true, false},
@@ -153,6 +159,14 @@ const SaveCase kCases[] = {
     {"pcx_8", "bmp8.bmp", Pcx(), "PCX", "", ZQ_CODE_PCX, 8, true, true},
     {"pcx_24", "baseline.jpg", Pcx(), "PCX", "", ZQ_CODE_PCX, 24, true, true},
     {"pcx_32", "rgba.png", Pcx(), "PCX", "", ZQ_CODE_PCX, 24, true, false},
+    {"jp2_1", "bmp1.bmp", J2k(0, -1), "JP2", "JPEG2000", ZQ_CODE_JP2, 8, true, true},
+    {"jp2_4", "bmp4.bmp", J2k(0, -1), "JP2", "JPEG2000", ZQ_CODE_JP2, 24, true, true},
+    {"jp2_grey8", "grey8.tif", J2k(0, -1), "JP2", "JPEG2000", ZQ_CODE_JP2, 8, true, true},
+    {"jp2_24", "baseline.jpg", J2k(0, -1), "JP2", "JPEG2000", ZQ_CODE_JP2, 24, true, true},
+    {"jp2_32", "rgba.png", J2k(0, -1), "JP2", "JPEG2000", ZQ_CODE_JP2, 32, true, true},
+    {"j2k_24", "bmp24.bmp", J2k(-1, -1), "J2K", "JPEG2000", ZQ_CODE_J2K_CODESTREAM, 24, true, true},
+    {"jp2_lossy_24", "baseline.jpg", J2k(0, 0, 4), "JP2", "JPEG2000", ZQ_CODE_JP2, 24, false, false},
+    {"j2k_lossy_grey8", "grey8.tif", J2k(-1, 0, 3), "J2K", "JPEG2000", ZQ_CODE_J2K_CODESTREAM, 8, false, false},
 };
 
 class SaveEach : public ::testing::TestWithParam<SaveCase> {};

@@ -6,6 +6,7 @@
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqBmpWriter.h"
 #include "zq7/Zq7File/ZqGifWriter.h"
+#include "zq7/Zq7File/ZqJ2kWriter.h"
 #include "zq7/Zq7File/ZqJpegWriter.h"
 #include "zq7/Zq7File/ZqPcxWriter.h"
 #include "zq7/Zq7File/ZqPngWriter.h"
@@ -122,5 +123,23 @@ ZQ_EXPORT BOOL ZQGifFileSave(LPCSTR name, HGLOBAL image, LONG interlace, LONG tr
 ZQ_EXPORT BOOL ZQPcxFileSave(LPCSTR name, HGLOBAL image, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
   return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
     return ZqPcxWrite(src.first(), target.path(), p);
+  });
+}
+
+ZQ_EXPORT BOOL ZQJ2kFileSave(LPCSTR name, HGLOBAL image, LONG codeStream, LONG lossless, LONG value1, LONG value2,
+                             LONG r1, LONG r2, LONG r3, LONG r4, LONG r5, LONG r6, LONG r7, LPCSTR comment,
+                             ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
+  if (value1 < 0 || value1 > 1000 || value2 < 0 || value2 > 32 || r1 || r2 || r3 || r4 || r5 || r6 || r7) {
+    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
+    return FALSE;
+  }
+  return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
+    ZqJ2kOptions options;
+    options.codestream = codeStream != 0;
+    options.lossless = lossless != 0;
+    if (value1 > 0) options.ratio = static_cast<int>(value1);
+    if (value2 > 0) options.resolutions = static_cast<int>(value2);
+    options.comment = comment ? comment : "";
+    return ZqJ2kWrite(src.first(), options, target.path(), p);
   });
 }

@@ -68,7 +68,7 @@ ZQ_EXPORT BOOL ZQPcxFileSave(LPCSTR name, HGLOBAL image, ZqProgressProc callback
 
 // codeStream nonzero writes a raw code stream, else a JP2 file. lossless nonzero uses
 // the reversible 5/3 wavelet, pixel for pixel; zero uses the irreversible 9/7 wavelet at
-// a compression ratio of value1 to 1 (0 is 10:1). value2 is the number of resolution
+// a compression ratio of value1 to 1 (0 is 10:1, at most 1000). value2 is the number of resolution
 // levels (0 is openjpeg's 6, cut to what the picture's size allows). The seven
 // arguments after it are reserved and must be 0. The comment becomes a COM marker.
 ZQ_EXPORT BOOL ZQJ2kFileSave(LPCSTR name, HGLOBAL image, LONG codeStream, LONG lossless, LONG value1, LONG value2,

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -409,6 +410,195 @@ TEST(GifSave, AnAnimationDoesNotAddToAFileThatIsNoGif) {
   EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_UNSUPPORTED);
   EXPECT_EQ(Bytes(path), "plain text, not a picture");
   ZQFreeMemory(image);
+}
+
+// Everything in a folder, for checking that a failed save left no sibling behind.
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+BOOL CancelAtOnce(int) { return FALSE; }
+
+TEST(SaveSafety, AFailedSaveKeepsTheTargetAndLeavesNothingBehind) {
+  testsupport::TempDir dir;
+  const std::string target = dir.Write("kept.png", "the picture that was there");
+  const HGLOBAL image = Load(Fixture("bmp24.bmp"));
+  struct Case {
+    const char* what;
+    std::function<BOOL()> save;
+    WORD status;
+  };
+  const Case cases[] = {
+      {"cancelled", [&] { return ZQPngFileSaveEx(target.c_str(), image, 0, 0, 0, 0, 0, 0, "", CancelAtOnce, "", "", ""); },
+       ZQ_ERR_CANCELLED},
+      {"G4 of colour", [&] { return ZQTiffFileSave(target.c_str(), image, 4, 0, 0, "", 0, nullptr, "", "", ""); },
+       ZQ_ERR_BAD_PARAMETER},
+      {"no image", [&] { return ZQBmpFileSave(target.c_str(), 0, 0, nullptr, "", "", ""); }, ZQ_ERR_BAD_PARAMETER},
+      {"freed handle", [&] { return ZQPcxFileSave(target.c_str(), 0x7FFFFFF0u, nullptr, "", "", ""); }, ZQ_ERR_BAD_PARAMETER},
+      {"vector image", [&] {
+         const HGLOBAL v = GlobalAlloc(GHND, sizeof(ZqVectorHeader));
+         {
+           const platform::GlobalLockGuard lock(v);
+           std::memcpy(lock.get(), kZqVectorMagic, sizeof kZqVectorMagic);
+         }
+         const BOOL ok = ZQJpegFileSave(target.c_str(), v, 0, 90, 0, "", nullptr, "", "", "");
+         GlobalFree(v);
+         return ok;
+       },
+       ZQ_ERR_UNSUPPORTED},
+      {"J2K reserved value", [&] {
+         return ZQJ2kFileSave(target.c_str(), image, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 0, "", nullptr, "", "", "");
+       },
+       ZQ_ERR_BAD_PARAMETER},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(c.save()) << c.what;
+    EXPECT_EQ(ZQGetErrorStatus(), c.status) << c.what;
+    EXPECT_EQ(Bytes(target), "the picture that was there") << c.what;
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"kept.png"}) << c.what;
+  }
+  ZQFreeMemory(image);
+}
+
+TEST(SaveSafety, ASuccessfulSaveReplacesTheTargetAndKeepsItsPermissions) {
+  testsupport::TempDir dir;
+  const std::string target = dir.Write("old.bmp", "old");
+  ::chmod(target.c_str(), 0640);
+  const HGLOBAL image = Load(Fixture("bmp8.bmp"));
+  ASSERT_TRUE(Bmp(false)(target.c_str(), image));
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(Bytes(target).substr(0, 2), "BM");
+  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"old.bmp"});
+  ZQFreeMemory(image);
+}
+
+TEST(SaveSafety, AReadOnlyFolderOrAFolderAsTargetGivesAStatus) {
+  testsupport::TempDir dir;
+  const std::string folder = dir.path() + "locked";
+  fs::create_directory(folder);
+  ::chmod(folder.c_str(), 0500);
+  const HGLOBAL image = Load(Fixture("bmp8.bmp"));
+  // A superuser writes into any folder; /proc takes no new files from anyone.
+  EXPECT_FALSE(Png()("/proc/tesmarin-save-test.png", image));
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_WRITE_FAILED);
+  if (::access(folder.c_str(), W_OK) != 0) {
+    EXPECT_FALSE(Png()((folder + "/new.png").c_str(), image));
+    EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_WRITE_FAILED);
+    EXPECT_TRUE(Entries(folder).empty());
+  }
+  ::chmod(folder.c_str(), 0700);
+  EXPECT_FALSE(Png()(folder.c_str(), image)) << "a folder is no target";
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_BAD_PARAMETER);
+  EXPECT_FALSE(Png()(nullptr, image));
+  EXPECT_EQ(ZQGetErrorStatus(), ZQ_ERR_BAD_PARAMETER);
+  ZQFreeMemory(image);
+}
+
+TEST(SaveProgress, TheCallbackSeesTheRowsGoByAndEndsAtOneHundred) {
+  testsupport::TempDir dir;
+  static std::vector<int> seen;
+  seen.clear();
+  const HGLOBAL image = ZQCreateImage(64, 200, 24, 1, 2, 3, 0, 0, 0, 0);
+  ASSERT_TRUE(ZQJpegFileSave((dir.path() + "p.jpg").c_str(), image, 0, 90, 0, "", [](int p) -> BOOL {
+    seen.push_back(p);
+    return TRUE;
+  }, "", "", ""));
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_EQ(seen.back(), 100);
+  ZQFreeMemory(image);
+}
+
+TEST(JpegSave, ExiftoolSeesProcessSubsamplingCommentAndResolution) {
+  if (!HaveTool("exiftool")) GTEST_SKIP() << "exiftool missing";
+  testsupport::TempDir dir;
+  const HGLOBAL photo = Load(Fixture("density.jpg")), grey = Load(Fixture("grey8.tif"));
+  struct Case {
+    HGLOBAL image;
+    SaveFn save;
+    const char* want;
+  };
+  const Case cases[] = {
+      {photo, Jpeg(0, 90, 0, "撮影 memo"),
+       "Baseline DCT, Huffman coding|YCbCr4:2:0 (2 2)|撮影 memo|72|150|inches|3"},
+      {photo, Jpeg(1, 90, 1), "Progressive DCT, Huffman coding|YCbCr4:2:2 (2 1)|-|72|150|inches|3"},
+      {photo, Jpeg(0, 90, 2), "Baseline DCT, Huffman coding|YCbCr4:4:4 (1 1)|-|72|150|inches|3"},
+      {grey, Jpeg(0, 90, 0), "Baseline DCT, Huffman coding|-|-|1|1|None|1"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.path() + "e.jpg";
+    ASSERT_TRUE(c.save(path.c_str(), c.image));
+    EXPECT_EQ(Shell("exiftool -s3 -f -p '$EncodingProcess|$YCbCrSubSampling|$Comment|$XResolution|$YResolution|"
+                    "$ResolutionUnit|$ColorComponents' " + Quote(path)),
+              std::string(c.want) + "\n");
+  }
+  ZQFreeMemory(photo);
+  ZQFreeMemory(grey);
+}
+
+TEST(PngSave, PngcheckSeesTheChunksAsked) {
+  if (!HaveTool("pngcheck")) GTEST_SKIP() << "pngcheck missing";
+  testsupport::TempDir dir;
+  const HGLOBAL palette = Load(Fixture("bmp4.bmp")), photo = Load(Fixture("density.jpg")), grey = Load(Fixture("grey8.tif"));
+  struct Case {
+    HGLOBAL image;
+    int interlace, transparent;
+    const char* comment;
+    std::vector<std::string> parts;
+  };
+  const Case cases[] = {
+      {palette, 0, -1, "", {"chunk tRNS", "chunk PLTE", "4-bit palette", "non-interlaced"}},
+      {photo, 1, -1, "撮影", {"24-bit RGB", "interlaced", "chunk tRNS", "chunk tEXt", "Comment", "chunk pHYs",
+                             "2835x5906 pixels/meter"}},
+      {grey, 0, 0, "", {"8-bit grayscale", "!chunk tRNS", "!chunk tEXt"}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.path() + "c.png";
+    ASSERT_TRUE(ZQPngFileSaveEx(path.c_str(), c.image, c.interlace, c.transparent, 1, 2, 3, 0, c.comment, nullptr, "",
+                                "", ""));
+    const std::string out = Shell("pngcheck -v " + Quote(path));
+    EXPECT_NE(out.find("No errors detected"), std::string::npos) << out;
+    for (const std::string& part : c.parts)
+      if (part[0] == '!') {
+        EXPECT_EQ(out.find(part.substr(1)), std::string::npos) << part << "\n" << out;
+      } else {
+        EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+      }
+  }
+  for (HGLOBAL h : {palette, photo, grey}) ZQFreeMemory(h);
+}
+
+TEST(J2kSave, OpjDumpSeesTheFormTheWaveletAndTheComponents) {
+  if (!HaveTool("opj_dump")) GTEST_SKIP() << "opj_dump missing";
+  testsupport::TempDir dir;
+  const HGLOBAL photo = Load(Fixture("bmp24.bmp")), alpha = Load(Fixture("rgba.png"));
+  struct Case {
+    HGLOBAL image;
+    SaveFn save;
+    const char* file;
+    std::vector<std::string> parts;
+  };
+  const Case cases[] = {
+      {photo, J2k(0, -1), "a.jp2", {"numcomps=3", "qmfbid=1"}},
+      {photo, J2k(-1, 0, 8), "b.j2k", {"numcomps=3", "qmfbid=0"}},
+      {alpha, J2k(0, -1, 0, "note"), "c.jp2", {"numcomps=4"}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.path() + c.file;
+    ASSERT_TRUE(c.save(path.c_str(), c.image));
+    const std::string out = Shell("opj_dump -i " + Quote(path));
+    for (const std::string& part : c.parts) EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+  }
+  EXPECT_EQ(Bytes(dir.path() + "a.jp2").substr(4, 4), "jP  ") << "a JP2 file begins with its signature box";
+  EXPECT_EQ(Bytes(dir.path() + "b.j2k").substr(0, 2), "\xFF\x4F") << "a code stream begins with SOC";
+  EXPECT_NE(Bytes(dir.path() + "c.jp2").find("note"), std::string::npos) << "the comment's COM marker";
+  ZQFreeMemory(photo);
+  ZQFreeMemory(alpha);
 }
 
 }  // namespace

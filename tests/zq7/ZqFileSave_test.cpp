@@ -601,4 +601,95 @@ TEST(J2kSave, OpjDumpSeesTheFormTheWaveletAndTheComponents) {
   ZQFreeMemory(alpha);
 }
 
+int CountOf(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(AllFrames, AGifLoadedWholeBecomesAnAnimatedPngWithTheSameFramesAndDelays) {
+  testsupport::TempDir dir;
+  const std::string gif = dir.path() + "anim.gif", png = dir.path() + "anim.png";
+  const HGLOBAL frames[] = {Load(Fixture("bmp4.bmp")), Load(Fixture("bmp8.bmp")), Load(Fixture("baseline.jpg"))};
+  const int delays[] = {10, 25, 50};
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(ZQGifFileSave(gif.c_str(), frames[i], 0, 0, 0, 0, 0, -1, delays[i], "", nullptr, "", "", ""));
+  const HGLOBAL all = Load(gif, kZqAllPages);
+  ASSERT_NE(all, 0u) << ZQGetErrorStatus();
+  EXPECT_GT(ZQGetMemorySize(all), platform::PackedDibSize(zqtest::Header(all))) << "the further frames follow the first";
+  EXPECT_EQ(Pixels(all, false), Pixels(frames[0], false)) << "read as one picture it is the first frame";
+  ASSERT_TRUE(ZQPngFileSaveEx(png.c_str(), all, 0, 0, 0, 0, 0, -1, "", nullptr, "", "", ""));
+  if (HaveTool("pngcheck")) {
+    const std::string out = Shell("pngcheck -v " + Quote(png));
+    EXPECT_NE(out.find("No errors detected"), std::string::npos) << out;
+    // This pngcheck knows no animation chunks: it checks their CRCs and lists them.
+    EXPECT_EQ(CountOf(out, "chunk acTL"), 1) << out;
+    EXPECT_EQ(CountOf(out, "chunk fcTL"), 3) << out;
+    EXPECT_EQ(CountOf(out, "chunk fdAT"), 2) << out;
+  }
+  // The frame controls, read from the file: sequence numbers, full-size frames, delays.
+  const std::string bytes = Bytes(png);
+  auto u32 = [&](std::size_t at) {
+    return std::uint32_t(BYTE(bytes[at])) << 24 | std::uint32_t(BYTE(bytes[at + 1])) << 16 |
+           std::uint32_t(BYTE(bytes[at + 2])) << 8 | BYTE(bytes[at + 3]);
+  };
+  std::vector<std::uint32_t> sequence, delay;
+  for (std::size_t at = 8; at + 8 <= bytes.size(); at += 12 + u32(at)) {
+    const std::string type = bytes.substr(at + 4, 4);
+    if (type == "acTL") {
+      EXPECT_EQ(u32(at + 8), 3u) << "frames";
+    }
+    if (type == "fcTL") {
+      sequence.push_back(u32(at + 8));
+      EXPECT_EQ(u32(at + 12), 37u);
+      EXPECT_EQ(u32(at + 16), 23u);
+      delay.push_back((u32(at + 28) >> 16) * 100 / (u32(at + 28) & 0xFFFF));
+    }
+    if (type == "fdAT") {
+      sequence.push_back(u32(at + 8));
+    }
+  }
+  EXPECT_EQ(sequence, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(delay, (std::vector<std::uint32_t>{10, 25, 50}));
+  if (HaveTool("identify")) {
+    // ImageMagick shows an animated PNG's first frame; its pixels are the GIF's first.
+    EXPECT_EQ(Shell("compare -metric AE " + Quote(gif + "[0]") + " " + Quote(png) + " null:").substr(0, 1), "0");
+  }
+  // Without MultiFrame the PNG is the still first frame; the GIF saver without animation
+  // writes one frame too, and the TIFF saver writes every frame as a page.
+  const std::string still = dir.path() + "still.png", tif = dir.path() + "pages.tif", one = dir.path() + "one.gif";
+  ASSERT_TRUE(Png()(still.c_str(), all));
+  EXPECT_EQ(Bytes(still).find("acTL"), std::string::npos);
+  ASSERT_TRUE(Gif()(one.c_str(), all));
+  ASSERT_TRUE(Tiff(6)(tif.c_str(), all));
+  ZqFileInfo info{};
+  ASSERT_TRUE(ZQFileType(one.c_str(), 0, &info));
+  EXPECT_EQ(info.pages, 1);
+  ASSERT_TRUE(ZQFileType(tif.c_str(), 0, &info));
+  EXPECT_EQ(info.pages, 3);
+  for (int i = 0; i < 3; ++i) {
+    const HGLOBAL page = Load(tif, i), frame = Load(gif, i);
+    EXPECT_EQ(Pixels(page, false), Pixels(frame, false)) << "page " << i;
+    ZQFreeMemory(page);
+    ZQFreeMemory(frame);
+  }
+  ZQFreeMemory(all);
+  for (HGLOBAL h : frames) ZQFreeMemory(h);
+}
+
+TEST(AllFrames, TiffPagesLoadedWholeAreAppendedAsPages) {
+  testsupport::TempDir dir;
+  const std::string path = dir.path() + "more.tif";
+  const HGLOBAL all = Load(Fixture("twopages.tif"), kZqAllPages);
+  ASSERT_NE(all, 0u);
+  ASSERT_TRUE(ZQTiffFileSave(path.c_str(), all, 6, 0, -1, "", 0, nullptr, "", "", ""));
+  ASSERT_TRUE(ZQTiffFileSave(path.c_str(), all, 5, 0, -1, "", 0, nullptr, "", "", ""));
+  ZqFileInfo info{};
+  ASSERT_TRUE(ZQFileType(path.c_str(), 0, &info));
+  EXPECT_EQ(info.pages, 4);
+  const HGLOBAL second = Load(Fixture("twopages.tif"), 1), last = Load(path, 3);
+  EXPECT_EQ(Pixels(last, false), Pixels(second, false));
+  for (HGLOBAL h : {all, second, last}) ZQFreeMemory(h);
+}
+
 }  // namespace

@@ -26,7 +26,8 @@ struct Decoded {
   std::vector<RGBQUAD> palette;
   std::vector<std::uint8_t> rgba;
 };
-// Decodes a single-picture image handle (its block exactly the size its header implies).
+// Decodes the first picture of an image handle (its block the size its header implies,
+// or followed by the engine's frame trailer).
 Decoded Decode(HGLOBAL image);
 
 }  // namespace zqtest

@@ -11,6 +11,7 @@
 #include "zq7/Zq7File/ZqFileBytes.h"
 #include "zq7/Zq7File/ZqFileType.h"
 #include "zq7/Zq7File/ZqFormat.h"
+#include "zq7/Zq7File/ZqFrameLoad.h"
 #include "zq7/Zq7File/ZqGifCodec.h"
 #include "zq7/Zq7File/ZqJ2kCodec.h"
 #include "zq7/Zq7File/ZqJpegCodec.h"
@@ -41,9 +42,9 @@ WORD Decode(const char* name, ZqFormat format, int page, ZqProgress& progress, H
     case ZqFormat::Png:
       return ZqPngDecode(name, progress, out);
     case ZqFormat::Gif:
-      return ZqGifDecode(name, page, progress, out);
+      return page == kZqAllPages ? ZqDecodeAllFrames(name, format, progress, out) : ZqGifDecode(name, page, progress, out);
     case ZqFormat::Tiff:
-      return ZqTiffDecode(name, page, progress, out);
+      return page == kZqAllPages ? ZqDecodeAllFrames(name, format, progress, out) : ZqTiffDecode(name, page, progress, out);
     case ZqFormat::Jp2:
       return ZqJ2kDecode(name, false, progress, out);
     case ZqFormat::J2kCodestream:

@@ -1,6 +1,5 @@
 #include "zq7/Zq7File/ZqFileSave.h"
 
-#include <new>
 #include <string>
 
 #include "zq7/Zq7Com/ZqStatus.h"
@@ -13,34 +12,25 @@
 #include "zq7/Zq7File/ZqTiffWriter.h"
 #include "zq7/Zq7File/ZqProgress.h"
 #include "zq7/Zq7File/ZqSaveImage.h"
-#include "zq7/Zq7File/ZqSaveTarget.h"
+#include "zq7/Zq7File/ZqFile.h"
 
 namespace {
 
 // The one saving path: checks the image, makes the sibling (a copy of the target when
-// the save adds to it), lets write fill it and renames it onto the target. Sets the
-// status; nothing escapes.
+// the save adds to it), lets write fill it and renames it onto the target; the guard
+// sets the status and lets nothing escape.
 template <typename Write>
 BOOL Save(LPCSTR name, HGLOBAL image, ZqProgressProc callback, bool adds, Write&& write) {
-  WORD status = ZQ_OK;
-  try {
+  return zq::GuardStatus([&]() -> WORD {
+    if (!name || !*name) return ZQ_ERR_BAD_PARAMETER;
     ZqSaveImage source;
-    if (!name || !*name) {
-      status = ZQ_ERR_BAD_PARAMETER;
-    } else if (status = source.Open(image); status == ZQ_OK) {
-      ZqSaveTarget target(name);
-      ZqProgress progress(callback);
-      status = target.Create(adds);
-      if (status == ZQ_OK) status = write(source, target, progress);
-      if (status == ZQ_OK) status = target.Commit();
-    }
-  } catch (const std::bad_alloc&) {
-    status = ZQ_ERR_NO_MEMORY;
-  } catch (...) {
-    status = ZQ_ERR_WRITE_FAILED;
-  }
-  ZqSetErrorStatus(status);
-  return status == ZQ_OK ? TRUE : FALSE;
+    if (const WORD s = source.Open(image); s != ZQ_OK) return s;
+    ZqSaveTarget target(name);
+    ZqProgress progress(callback);
+    if (const WORD s = target.Create(adds); s != ZQ_OK) return s;
+    if (const WORD s = write(source, target, progress); s != ZQ_OK) return s;
+    return target.Commit();
+  });
 }
 
 }  // namespace
@@ -55,8 +45,7 @@ ZQ_EXPORT BOOL ZQBmpFileSave(LPCSTR name, HGLOBAL image, LONG runLength, ZqProgr
 ZQ_EXPORT BOOL ZQJpegFileSave(LPCSTR name, HGLOBAL image, LONG progressive, LONG quality, LONG subsampling,
                               LPCSTR comment, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
   if (quality < 0 || quality > 100 || subsampling < 0 || subsampling > 2) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return FALSE;
+    return zq::Fail(ZQ_ERR_BAD_PARAMETER);
   }
   return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
     const ZqJpegOptions options{progressive != 0, quality == 0 ? 75 : static_cast<int>(quality),
@@ -85,8 +74,7 @@ ZQ_EXPORT BOOL ZQTiffFileSave(LPCSTR name, HGLOBAL image, LONG compression, LONG
                               LPCSTR comment, LONG oneStrip, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
   const bool jpeg = compression == 7;
   if (compression < 0 || compression > 7 || colorSpaceOrQuality < 0 || colorSpaceOrQuality > (jpeg ? 100 : 1)) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return FALSE;
+    return zq::Fail(ZQ_ERR_BAD_PARAMETER);
   }
   return Save(name, image, callback, append != 0, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
     ZqTiffOptions options;
@@ -104,8 +92,7 @@ ZQ_EXPORT BOOL ZQGifFileSave(LPCSTR name, HGLOBAL image, LONG interlace, LONG tr
                              BYTE blue, LONG animation, LONG delay, LPCSTR comment, ZqProgressProc callback, LPCSTR,
                              LPCSTR, LPCSTR) {
   if (delay < 0) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return FALSE;
+    return zq::Fail(ZQ_ERR_BAD_PARAMETER);
   }
   return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
     ZqGifOptions options;
@@ -130,8 +117,7 @@ ZQ_EXPORT BOOL ZQJ2kFileSave(LPCSTR name, HGLOBAL image, LONG codeStream, LONG l
                              LONG r1, LONG r2, LONG r3, LONG r4, LONG r5, LONG r6, LONG r7, LPCSTR comment,
                              ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
   if (value1 < 0 || value1 > 1000 || value2 < 0 || value2 > 32 || r1 || r2 || r3 || r4 || r5 || r6 || r7) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return FALSE;
+    return zq::Fail(ZQ_ERR_BAD_PARAMETER);
   }
   return Save(name, image, callback, false, [&](const ZqSaveImage& src, const ZqSaveTarget& target, ZqProgress& p) {
     ZqJ2kOptions options;

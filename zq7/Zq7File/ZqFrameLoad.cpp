@@ -1,16 +1,20 @@
 #include "zq7/Zq7File/ZqFrameLoad.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <vector>
+
+#include <unistd.h>
 
 #include <gif_lib.h>
 
 #include "platform/memory.h"
+#include "zq7/Zq7File/ZqByteReader.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqFileType.h"
 #include "zq7/Zq7File/ZqFrames.h"
-#include "zq7/Zq7File/ZqGifCodec.h"
 #include "zq7/Zq7File/ZqProgress.h"
-#include "zq7/Zq7File/ZqTiffCodec.h"
 
 namespace {
 
@@ -18,12 +22,17 @@ struct GifCloser {
   void operator()(GifFileType* g) const { DGifCloseFile(g, nullptr); }
 };
 
+int ReadStream(GifFileType* gif, GifByteType* buffer, int n) {
+  return static_cast<int>(std::fread(buffer, 1, static_cast<std::size_t>(n), static_cast<std::FILE*>(gif->UserData)));
+}
+
 // The delay of each frame of a GIF from its graphic control extensions, walking the
 // blocks without decompressing any image.
-std::vector<DWORD> GifDelays(const char* path) {
+std::vector<DWORD> GifDelays(ZqFile& file) {
   std::vector<DWORD> delays;
   int error = 0;
-  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileName(path, &error));
+  std::FILE* stream = file.Stream();
+  std::unique_ptr<GifFileType, GifCloser> gif(stream ? DGifOpen(stream, ReadStream, &error) : nullptr);
   if (!gif) return delays;
   DWORD pending = 0;
   for (;;) {
@@ -52,16 +61,13 @@ std::vector<DWORD> GifDelays(const char* path) {
   return delays;
 }
 
-std::size_t BlockBytes(HGLOBAL h) { return GlobalSize(h); }
-
 }  // namespace
 
-WORD ZqDecodeAllFrames(const char* path, ZqFormat format, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqDecodeAllFrames(ZqFile& file, const ZqFormatEntry& entry, const ZqHeader& first, ZqProgress& progress,
+                       HGLOBAL* out) {
   *out = 0;
-  ZqFileInfo info{};
-  if (!ZQFileType(path, 0, &info) || info.pages < 1) return ZQ_ERR_DAMAGED;
-  const int count = info.pages;
-  const std::vector<DWORD> delays = format == ZqFormat::Gif ? GifDelays(path) : std::vector<DWORD>{};
+  const int count = std::max<int>(first.info.pages, 1);
+  const std::vector<DWORD> delays = entry.format == ZqFormat::Gif ? GifDelays(file) : std::vector<DWORD>{};
   std::vector<ZqLoadedFrame> frames;
   // Frames decoded so far are freed on every way out but the join.
   struct Guard {
@@ -75,10 +81,17 @@ WORD ZqDecodeAllFrames(const char* path, ZqFormat format, ZqProgress& progress, 
   for (int page = 0; page < count; ++page) {
     ZqProgress quiet(nullptr);
     ZqLoadedFrame frame;
-    const WORD s = format == ZqFormat::Gif ? ZqGifDecode(path, page, quiet, &frame.dib) : ZqTiffDecode(path, page, quiet, &frame.dib);
-    if (s != ZQ_OK) return s;
+    ZqHeader header = first;
+    if (page > 0) {
+      ZqByteReader in(file);
+      if (const WORD s = ZqReadHeaders(in, entry.format, page, header); s != ZQ_OK) return s;
+    }
+    // Decoders that hand libtiff a duplicate of the descriptor share its offset, and
+    // libtiff reads the header from wherever the previous page left it.
+    ::lseek(file.fd(), 0, SEEK_SET);
+    if (const WORD s = entry.decode(file, header, page, quiet, &frame.dib); s != ZQ_OK) return s;
     frame.delay = static_cast<std::size_t>(page) < delays.size() ? delays[static_cast<std::size_t>(page)] : 0;
-    total += BlockBytes(frame.dib) + sizeof(ZqFrameRecord);
+    total += GlobalSize(frame.dib) + sizeof(ZqFrameRecord);
     frames.push_back(frame);
     if (total > kZqMaxDibBytes) return ZQ_ERR_TOO_LARGE;
     if (!progress.Step(static_cast<std::uint64_t>(page) + 1, static_cast<std::uint64_t>(count))) return ZQ_ERR_CANCELLED;

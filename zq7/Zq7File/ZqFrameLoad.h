@@ -7,7 +7,10 @@
 #include "zq7/Zq7Api.h"
 #include "zq7/Zq7File/ZqFormat.h"
 
+class ZqFile;
 class ZqProgress;
 
-// format is ZqFormat::Gif or ZqFormat::Tiff. A file of one frame gives a plain DIB.
-WORD ZqDecodeAllFrames(const char* path, ZqFormat format, ZqProgress& progress, HGLOBAL* out);
+// Decodes every page of file, whose first page's headers are first (first.info.pages
+// tells how many). A file of one frame gives a plain DIB.
+WORD ZqDecodeAllFrames(ZqFile& file, const ZqFormatEntry& entry, const ZqHeader& first, ZqProgress& progress,
+                       HGLOBAL* out);

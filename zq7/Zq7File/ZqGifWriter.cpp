@@ -1,12 +1,14 @@
 #include "zq7/Zq7File/ZqGifWriter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include <gif_lib.h>
 #include <libimagequant.h>
 
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 #include "zq7/Zq7File/ZqSaveImage.h"
 
@@ -24,6 +26,10 @@ struct IndexedFrame {
   int transparent = -1;
   DWORD delay = 0;
 };
+
+int ReadStream(GifFileType* gif, GifByteType* buffer, int n) {
+  return static_cast<int>(std::fread(buffer, 1, static_cast<std::size_t>(n), static_cast<std::FILE*>(gif->UserData)));
+}
 
 struct GifReaderCloser {
   void operator()(GifFileType* g) const { DGifCloseFile(g, nullptr); }
@@ -218,10 +224,13 @@ WORD ZqGifWrite(const std::vector<ZqSaveFrame>& frames, const ZqGifOptions& opti
     totalRows += static_cast<std::uint64_t>(r.height());
   }
 
+  std::unique_ptr<ZqFile> existingFile;
   std::unique_ptr<GifFileType, GifReaderCloser> existing;
   if (options.animation && !options.existing.empty()) {
     int error = 0;
-    existing.reset(DGifOpenFileName(options.existing.c_str(), &error));
+    existingFile = ZqFile::OpenRead(options.existing.c_str());
+    std::FILE* stream = existingFile ? existingFile->Stream() : nullptr;
+    existing.reset(stream ? DGifOpen(stream, ReadStream, &error) : nullptr);
     if (!existing) return ZQ_ERR_UNSUPPORTED;
     if (std::uint64_t{static_cast<std::uint32_t>(existing->SWidth)} * static_cast<std::uint32_t>(existing->SHeight) >
         kZqMaxPixels)

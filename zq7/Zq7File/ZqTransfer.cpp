@@ -2,14 +2,13 @@
 
 #include <cstdio>
 #include <memory>
-#include <new>
 #include <string>
 
 #include <curl/curl.h>
 
 #include "zq7/Zq7Com/ZqStatus.h"
 #include "zq7/Zq7File/ZqProgress.h"
-#include "zq7/Zq7File/ZqSaveTarget.h"
+#include "zq7/Zq7File/ZqFile.h"
 
 namespace {
 
@@ -110,18 +109,15 @@ WORD Get(const std::string& url, LPCSTR local, LPCSTR user, LPCSTR password, ZqP
 }
 
 WORD Put(const std::string& url, LPCSTR local, LPCSTR user, LPCSTR password, ZqProgressProc callback, bool ftp) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(local, "rb"));
-  if (!file) return ZQ_ERR_FILE_NOT_FOUND;
-  std::fseek(file.get(), 0, SEEK_END);
-  const long size = std::ftell(file.get());
-  std::rewind(file.get());
-  if (size < 0) return ZQ_ERR_FILE_NOT_FOUND;
+  const auto file = ZqFile::OpenRead(local);
+  std::FILE* stream = file ? file->Stream() : nullptr;
+  if (!stream) return ZQ_ERR_FILE_NOT_FOUND;
   ZqProgress progress(callback);
   auto c = Open(url, user, password, &progress);
   if (!c) return ZQ_ERR_NO_MEMORY;
   curl_easy_setopt(c.get(), CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(c.get(), CURLOPT_READDATA, file.get());
-  curl_easy_setopt(c.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+  curl_easy_setopt(c.get(), CURLOPT_READDATA, stream);
+  curl_easy_setopt(c.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(file->size()));
   if (ftp) curl_easy_setopt(c.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR));
   WORD status = StatusOf(curl_easy_perform(c.get()), c.get(), &progress);
   if (status == ZQ_ERR_FILE_NOT_FOUND) status = ZQ_ERR_TRANSFER_FAILED;  // a PUT's 404 is the server's refusal
@@ -149,21 +145,9 @@ WORD Commands(LPCSTR server, LPCSTR user, LPCSTR password, std::initializer_list
 // A text that could smuggle a second FTP command into one.
 bool HasLineBreak(LPCSTR s) { return s && std::string(s).find_first_of("\r\n") != std::string::npos; }
 
-template <typename Body>
-BOOL Run(Body&& body) {
-  WORD status;
-  try {
-    status = body();
-  } catch (const std::bad_alloc&) {
-    status = ZQ_ERR_NO_MEMORY;
-  }
-  ZqSetErrorStatus(status);
-  return status == ZQ_OK ? TRUE : FALSE;
-}
-
 BOOL Transfer(const char* scheme, bool upload, LPCSTR server, LPCSTR remote, LPCSTR local, LPCSTR user, LPCSTR password,
               LONG port, ZqProgressProc callback) {
-  return Run([&]() -> WORD {
+  return zq::GuardStatus([&]() -> WORD {
     if (Empty(server) || Empty(remote) || Empty(local) || port < 0 || port > 65535) return ZQ_ERR_BAD_PARAMETER;
     const std::string url = Url(scheme, server, port, remote);
     const bool ftp = std::string(scheme) == "ftp";
@@ -194,14 +178,14 @@ ZQ_EXPORT BOOL ZQHTTPPutFile(LPCSTR server, LPCSTR remote, LPCSTR local, LPCSTR 
 }
 
 ZQ_EXPORT BOOL ZQFTPDeleteFile(LPCSTR server, LPCSTR user, LPCSTR password, LPCSTR remote) {
-  return Run([&]() -> WORD {
+  return zq::GuardStatus([&]() -> WORD {
     if (Empty(server) || Empty(remote) || HasLineBreak(remote)) return ZQ_ERR_BAD_PARAMETER;
     return Commands(server, user, password, {std::string("DELE ") + remote});
   });
 }
 
 ZQ_EXPORT BOOL ZQFTPRenameFile(LPCSTR server, LPCSTR user, LPCSTR password, LPCSTR from, LPCSTR to) {
-  return Run([&]() -> WORD {
+  return zq::GuardStatus([&]() -> WORD {
     if (Empty(server) || Empty(from) || Empty(to) || HasLineBreak(from) || HasLineBreak(to)) return ZQ_ERR_BAD_PARAMETER;
     return Commands(server, user, password, {std::string("RNFR ") + from, std::string("RNTO ") + to});
   });

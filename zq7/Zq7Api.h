@@ -22,6 +22,7 @@ enum ZqStatus : WORD {
   ZQ_ERR_BAD_PARAMETER = 107,    // a null, stale or foreign handle, or an argument out of range
   ZQ_ERR_WRITE_FAILED = 108,     // a file could not be written
   ZQ_ERR_NOT_AVAILABLE = 109,    // the entry exists but this build does not provide the feature
+  ZQ_ERR_TRANSFER_FAILED = 110,  // a server could not be reached, or refused the login or the request
 };
 
 // Caps every reader checks before it allocates.
@@ -128,6 +129,12 @@ struct ZqVectorHeader {
   DWORD dataBytes;         // bytes of format data that follow the header
 };
 #pragma pack(pop)
+
+// The transfer entries (ZQFTPGetFile, ZQFTPPutFile, ZQHTTPGetFile, ZQHTTPPutFile) take
+// their texts in this order: server (host, optionally with its scheme), remote path,
+// local file, user, password, then the port (0 for the protocol's own).
+// ZQFTPDeleteFile takes server, user, password, remote path; ZQFTPRenameFile server,
+// user, password, old remote path, new remote path. Passwords are never printed.
 
 // The progress callback: gets the percentage done, returns nonzero to go on, 0 to stop.
 using ZqProgressProc = BOOL (*)(int percent);

@@ -24,8 +24,11 @@
 #include "zq7/Zq7File/ZqFileLoad.h"
 #include "zq7/Zq7File/ZqFileType.h"
 #include "tests/support/SourcePath.h"
+#include "tests/zq7/ZqTestImages.h"
 
 namespace fs = std::filesystem;
+using zqtest::Decode;
+using zqtest::Decoded;
 
 namespace {
 
@@ -38,47 +41,6 @@ std::string ReadAll(const std::string& path) {
 
 HGLOBAL Load(const std::string& path, int page = 0, ZqProgressProc callback = nullptr) {
   return ZQFileLoad(path.c_str(), page, 0, 0, callback, "", "", "");
-}
-
-// A decoded DIB as its header, its colour table and RGBA pixels, top row first.
-struct Decoded {
-  BITMAPINFOHEADER header;
-  std::vector<RGBQUAD> palette;
-  std::vector<std::uint8_t> rgba;
-};
-
-Decoded Decode(HGLOBAL h) {
-  Decoded d;
-  platform::GlobalLockGuard lock(h);
-  if (!lock) return d;
-  const auto* base = lock.as<const std::uint8_t>();
-  std::memcpy(&d.header, base, sizeof d.header);
-  const BITMAPINFOHEADER& hd = d.header;
-  EXPECT_EQ(GlobalSize(h), platform::PackedDibSize(hd)) << "block size matches the header";
-  const std::uint32_t colors = hd.biBitCount <= 8 ? platform::DibColorCount(hd) : 0;
-  const auto* pal = reinterpret_cast<const RGBQUAD*>(base + hd.biSize);
-  d.palette.assign(pal, pal + colors);
-  const std::uint8_t* bits = base + platform::DibBitsOffset(hd);
-  const std::uint64_t stride = platform::DibStride(hd.biWidth, hd.biBitCount);
-  const std::uint32_t w = static_cast<std::uint32_t>(hd.biWidth), ht = static_cast<std::uint32_t>(platform::DibAbsHeight(hd));
-  d.rgba.resize(std::size_t{w} * ht * 4);
-  for (std::uint32_t y = 0; y < ht; ++y) {
-    const std::uint8_t* row = bits + stride * (hd.biHeight > 0 ? ht - 1 - y : y);
-    for (std::uint32_t x = 0; x < w; ++x) {
-      std::uint8_t* o = &d.rgba[(std::size_t{y} * w + x) * 4];
-      if (hd.biBitCount <= 8) {
-        const unsigned per = 8 / hd.biBitCount;
-        const unsigned index = (row[x / per] >> ((per - 1 - x % per) * hd.biBitCount)) & ((1u << hd.biBitCount) - 1);
-        EXPECT_LT(index, colors) << "pixel " << x << "," << y << " indexes past the colour table";
-        const RGBQUAD q = index < colors ? pal[index] : RGBQUAD{};
-        o[0] = q.rgbRed, o[1] = q.rgbGreen, o[2] = q.rgbBlue, o[3] = 255;
-      } else {
-        const std::uint8_t* p = row + std::size_t{x} * (hd.biBitCount / 8);
-        o[0] = p[2], o[1] = p[1], o[2] = p[0], o[3] = hd.biBitCount == 32 ? p[3] : 255;
-      }
-    }
-  }
-  return d;
 }
 
 // Compares with the RGBA pixels ImageMagick decoded; on a difference reports the first

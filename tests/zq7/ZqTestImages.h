@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/dib.h"
 #include "platform/memory.h"
@@ -18,5 +19,15 @@ void Put(HGLOBAL image, int x, int y, std::uint32_t value);
 int Red(HGLOBAL image, int x, int y);
 // Width, height and bits per pixel from the header.
 BITMAPINFOHEADER Header(HGLOBAL image);
+
+// A decoded DIB as its header, its colour table and RGBA pixels, top row first.
+struct Decoded {
+  BITMAPINFOHEADER header;
+  std::vector<RGBQUAD> palette;
+  std::vector<std::uint8_t> rgba;
+};
+// Decodes the first picture of an image handle (its block the size its header implies,
+// or followed by the engine's frame trailer).
+Decoded Decode(HGLOBAL image);
 
 }  // namespace zqtest

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <vector>
 
 ZqFile::ZqFile(int fd, std::uint64_t size, std::string path) : fd_(fd), size_(size), path_(std::move(path)) {}
 
@@ -49,4 +51,68 @@ std::FILE* ZqFile::Stream(std::uint64_t offset) {
   if (!stream_) stream_ = ::fdopen(fd_, "rb");
   if (!stream_ || offset > size_ || ::fseeko(stream_, static_cast<off_t>(offset), SEEK_SET) != 0) return nullptr;
   return stream_;
+}
+
+namespace {
+
+bool CopyInto(int from, int to) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const ssize_t got = ::read(from, buffer.data(), buffer.size());
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(to, buffer.data() + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += put;
+    }
+  }
+}
+
+// The mode a new file gets from open(2) with 0666 under the process's umask.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+ZqSaveTarget::~ZqSaveTarget() {
+  if (!sibling_.empty() && !committed_) ::unlink(sibling_.c_str());
+}
+
+WORD ZqSaveTarget::Create(bool copyExisting) {
+  if (target_.empty() || target_.back() == '/') return ZQ_ERR_BAD_PARAMETER;
+  struct stat st {};
+  existed_ = ::stat(target_.c_str(), &st) == 0;
+  if (existed_ && S_ISDIR(st.st_mode)) return ZQ_ERR_BAD_PARAMETER;
+  const std::size_t slash = target_.rfind('/');
+  // A short fixed stem keeps the sibling's name within the folder's name limit whatever
+  // the length of the target's own name.
+  std::string pattern = (slash == std::string::npos ? std::string() : target_.substr(0, slash + 1)) + ".zqsave.XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return ZQ_ERR_WRITE_FAILED;
+  sibling_ = pattern;
+  bool ok = ::fchmod(fd, existed_ ? (st.st_mode & 07777) : NewFileMode()) == 0;
+  if (ok && copyExisting && existed_) {
+    const int from = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+    ok = from >= 0 && CopyInto(from, fd);
+    if (from >= 0) ::close(from);
+  }
+  ok = ::close(fd) == 0 && ok;
+  return ok ? WORD{ZQ_OK} : WORD{ZQ_ERR_WRITE_FAILED};
+}
+
+WORD ZqSaveTarget::Commit() {
+  // The rename is what makes the picture appear whole or not at all. There is no fsync
+  // before it: forcing tens of megabytes to the disk would double the cost of a save, and
+  // the file systems in use order a replacing rename after the data it renames.
+  if (sibling_.empty() || std::rename(sibling_.c_str(), target_.c_str()) != 0) return ZQ_ERR_WRITE_FAILED;
+  committed_ = true;
+  return ZQ_OK;
 }

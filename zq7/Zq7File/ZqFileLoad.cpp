@@ -7,6 +7,7 @@
 #include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqFileType.h"
 #include "zq7/Zq7File/ZqFormat.h"
+#include "zq7/Zq7File/ZqFrameLoad.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -34,11 +35,14 @@ WORD LoadFile(LPCSTR name, int page, ZqProgressProc callback, bool (*accepts)(Zq
   const ZqFormatEntry* entry = FindFormat(format);
   if (!entry || !accepts(format)) return ZQ_ERR_UNSUPPORTED;
   if (!entry->multiPage && page != 0 && page != kZqAllPages) return ZQ_ERR_BAD_PARAMETER;
+  const bool allFrames = page == kZqAllPages && entry->multiPage;
   if (page == kZqAllPages) page = 0;
   ZqHeader header;
   if (const WORD status = ZqReadHeaders(in, format, page, header); status != ZQ_OK) return status;
   ZqProgress progress(callback);
-  if (const WORD status = entry->decode(*file, header, page, progress, out); status != ZQ_OK) return status;
+  const WORD decoded = allFrames ? ZqDecodeAllFrames(*file, *entry, header, progress, out)
+                                 : entry->decode(*file, header, page, progress, out);
+  if (decoded != ZQ_OK) return decoded;
   SetResolution(*out, header.info);
   return ZQ_OK;
 }

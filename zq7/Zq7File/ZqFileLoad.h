@@ -6,8 +6,11 @@
 // 2^28 pixels or a DIB over 1 GiB), ZQ_ERR_NO_MEMORY, ZQ_ERR_CANCELLED or
 // ZQ_ERR_BAD_PARAMETER (null name, negative page, a page the file does not have).
 //
-// Pages count from 0. kZqAllPages (all frames) gives the first frame or directory: a
-// DIB holds one picture. Files of one picture take page 0 or kZqAllPages only.
+// Pages count from 0. kZqAllPages (all frames) gives every frame of a GIF and every page
+// of a TIFF in one handle: the first as an ordinary DIB, which is all that a caller
+// expecting one picture sees, the others behind it in the engine's frame trailer
+// (ZqFrames.h), which the savers of animations and pages write. Files of one picture
+// take page 0 or kZqAllPages only.
 //
 // The callback, when given, gets the percentage done at every percent of the rows
 // decoded (JPEG 2000: of the rows copied out after openjpeg's one-call decode) and 100

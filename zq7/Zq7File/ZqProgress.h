@@ -16,6 +16,8 @@ class ZqProgress {
   bool Step(std::uint64_t done, std::uint64_t total);
   // Reports 100 at the end of a successful decode, once.
   bool Finish() { return Step(1, 1); }
+  // Whether the callback answered 0 at some step.
+  bool cancelled() const { return cancelled_; }
 
  private:
   ZqProgressProc callback_;

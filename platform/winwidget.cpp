@@ -143,15 +143,15 @@ void WinWidget::FitSurface() {
   if (GetObject(surface_, sizeof info, &info) && info.bmWidth == w && info.bmHeight == h) return;
   HBITMAP next = CreateSurfaceBitmap(w, h);
   if (!next) return;
-  HDC from = CreateSurfaceDC(surface_, DT_RASDISPLAY);
-  HDC to = CreateSurfaceDC(next, DT_RASDISPLAY);
-  if (background_) {
-    const RECT all{0, 0, w, h};
-    FillRect(to, &all, background_);
+  {
+    ScopedDC from(CreateSurfaceDC(surface_, DT_RASDISPLAY));
+    ScopedDC to(CreateSurfaceDC(next, DT_RASDISPLAY));
+    if (background_) {
+      const RECT all{0, 0, w, h};
+      FillRect(to, &all, background_);
+    }
+    BitBlt(to, 0, 0, w, h, from, 0, 0, SRCCOPY);
   }
-  BitBlt(to, 0, 0, w, h, from, 0, 0, SRCCOPY);
-  DeleteDC(from);
-  DeleteDC(to);
   DeleteObject(surface_);
   surface_ = next;
   invalid_ += rect();

@@ -213,3 +213,17 @@ TEST(WinWidget, GeometryCaptionCaptureAndScreenContexts) {
   }
   EXPECT_EQ(platform::GdiObjectCount(), objects) << "contexts and surfaces all freed";
 }
+
+TEST(WinWidget, ScopedWindowDcIsReleasedAtTheEndOfItsScope) {
+  const std::size_t objects = platform::GdiObjectCount();
+  platform::WinWidget w;
+  w.resize(10, 10);
+  {
+    const platform::ScopedWindowDC dc(&w);
+    ASSERT_NE(dc.get(), nullptr);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 10) << "a context on the window's surface";
+    const platform::ScopedWindowDC screen(nullptr);
+    ASSERT_NE(screen.get(), nullptr);
+  }
+  EXPECT_EQ(platform::GdiObjectCount(), objects + 1) << "only the window's surface is left";
+}

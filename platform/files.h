@@ -3,7 +3,9 @@
 // existing file, and the per-user private folder for transient files.
 #pragma once
 
+#include <cstdio>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -40,6 +42,12 @@ std::string PrivateTempDir();
 // case; "*.*" matches every name, with or without a dot.
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
 
+// Owns a C stream and closes it at the end of the scope.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using ScopedFile = std::unique_ptr<std::FILE, FileCloser>;
+
 }  // namespace platform
 
 // Directory search in the FindFirstFile shape.
@@ -63,3 +71,22 @@ inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(-1);
 HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data);
 BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
 BOOL FindClose(HANDLE find);
+
+namespace platform {
+// A directory search for the scope: FindFirstFileA at the start, FindClose at the end.
+class ScopedFind {
+ public:
+  ScopedFind(LPCSTR pattern, WIN32_FIND_DATAA* data) : find_(::FindFirstFileA(pattern, data)) {}
+  ~ScopedFind() {
+    if (*this) ::FindClose(find_);
+  }
+  ScopedFind(const ScopedFind&) = delete;
+  ScopedFind& operator=(const ScopedFind&) = delete;
+  // Whether the search found a first entry.
+  explicit operator bool() const { return find_ != INVALID_HANDLE_VALUE; }
+  BOOL Next(WIN32_FIND_DATAA* data) { return ::FindNextFileA(find_, data); }
+
+ private:
+  HANDLE find_;
+};
+}  // namespace platform

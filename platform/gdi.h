@@ -4,8 +4,9 @@
 // COLORREF is 0x00BBGGRR. Handles are pointers to objects owned by one process-wide
 // table: a handle that was never made or is already deleted is refused (FALSE, null,
 // CLR_INVALID) and never dereferenced. Lines, rectangles, fills, blits and stretches
-// are pixel loops of this unit that keep GDI's rules to the pixel (right and bottom
-// edges excluded, LineTo without its end point, the mix mode pixel by pixel); ellipses,
+// are pixel loops of our own (gdiprivate.h lists the units) that keep GDI's rules to
+// the pixel (right and bottom edges excluded, LineTo without its end point, the mix
+// mode pixel by pixel); ellipses,
 // rounded rectangles, polygons and Béziers are shaped by a non-antialiased QPainter
 // into a coverage mask that the same loops then apply, so the mix mode, hatches and
 // clipping behave alike for every primitive. Everything runs on the UI thread.
@@ -490,6 +491,22 @@ class ScopedDC {
 
  private:
   HDC dc_;
+};
+
+// Saves the context's whole state (pen, brush, font, clip, mix mode, colours) for the
+// scope and restores it afterwards, however the scope is left.
+class ScopedSaveDC {
+ public:
+  explicit ScopedSaveDC(HDC dc) : dc_(dc), level_(::SaveDC(dc)) {}
+  ~ScopedSaveDC() {
+    if (level_ > 0) ::RestoreDC(dc_, level_);
+  }
+  ScopedSaveDC(const ScopedSaveDC&) = delete;
+  ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+
+ private:
+  HDC dc_;
+  int level_;
 };
 
 // Selects an object for the scope and selects the previous one back afterwards.

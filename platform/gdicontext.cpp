@@ -1,6 +1,8 @@
 // Device contexts: their state (selected objects, modes, colours, position), saving and
 // restoring it, clipping, and the target through which every drawing call paints.
 #include <QPainter>
+#include <type_traits>
+#include <utility>
 
 #include "platform/gdiprivate.h"
 
@@ -31,6 +33,19 @@ std::vector<QRect> ClipRects(const DeviceContext& dc, const BitmapData& bm) {
   std::vector<QRect> out;
   for (const QRect& r : dc.state.clip->intersected(bounds)) out.push_back(r);
   return out;
+}
+
+// A state value exchanged or read: a bad handle, or a value refused (valid false),
+// answers fail and changes nothing.
+template <typename T>
+T Exchange(HDC hdc, T DcState::*field, std::type_identity_t<T> value, bool valid, std::type_identity_t<T> fail) {
+  DeviceContext* dc = FindDC(hdc);
+  return dc && valid ? std::exchange(dc->state.*field, value) : fail;
+}
+template <typename T>
+T Read(HDC hdc, T DcState::*field, std::type_identity_t<T> fail) {
+  const DeviceContext* dc = FindDC(hdc);
+  return dc ? dc->state.*field : fail;
 }
 
 }  // namespace
@@ -243,50 +258,27 @@ BOOL RestoreDC(HDC hdc, int level) {
 }
 
 int SetROP2(HDC hdc, int mode) {
-  DeviceContext* dc = FindDC(hdc);
-  if (!dc || mode < R2_BLACK || mode > R2_WHITE) return 0;
-  return std::exchange(dc->state.rop2, mode);
+  return Exchange(hdc, &DcState::rop2, mode, mode >= R2_BLACK && mode <= R2_WHITE, 0);
 }
-int GetROP2(HDC hdc) {
-  const DeviceContext* dc = FindDC(hdc);
-  return dc ? dc->state.rop2 : 0;
-}
+int GetROP2(HDC hdc) { return Read(hdc, &DcState::rop2, 0); }
 
 int SetStretchBltMode(HDC hdc, int mode) {
-  DeviceContext* dc = FindDC(hdc);
-  if (!dc || mode < BLACKONWHITE || mode > HALFTONE) return 0;
-  return std::exchange(dc->state.stretchMode, mode);
+  return Exchange(hdc, &DcState::stretchMode, mode, mode >= BLACKONWHITE && mode <= HALFTONE, 0);
 }
-int GetStretchBltMode(HDC hdc) {
-  const DeviceContext* dc = FindDC(hdc);
-  return dc ? dc->state.stretchMode : 0;
-}
+int GetStretchBltMode(HDC hdc) { return Read(hdc, &DcState::stretchMode, 0); }
 
 COLORREF SetTextColor(HDC hdc, COLORREF color) {
-  DeviceContext* dc = FindDC(hdc);
-  return dc ? std::exchange(dc->state.textColor, color & 0xFFFFFFu) : CLR_INVALID;
+  return Exchange(hdc, &DcState::textColor, color & 0xFFFFFFu, true, CLR_INVALID);
 }
-COLORREF GetTextColor(HDC hdc) {
-  const DeviceContext* dc = FindDC(hdc);
-  return dc ? dc->state.textColor : CLR_INVALID;
-}
+COLORREF GetTextColor(HDC hdc) { return Read(hdc, &DcState::textColor, CLR_INVALID); }
 COLORREF SetBkColor(HDC hdc, COLORREF color) {
-  DeviceContext* dc = FindDC(hdc);
-  return dc ? std::exchange(dc->state.bkColor, color & 0xFFFFFFu) : CLR_INVALID;
+  return Exchange(hdc, &DcState::bkColor, color & 0xFFFFFFu, true, CLR_INVALID);
 }
-COLORREF GetBkColor(HDC hdc) {
-  const DeviceContext* dc = FindDC(hdc);
-  return dc ? dc->state.bkColor : CLR_INVALID;
-}
+COLORREF GetBkColor(HDC hdc) { return Read(hdc, &DcState::bkColor, CLR_INVALID); }
 int SetBkMode(HDC hdc, int mode) {
-  DeviceContext* dc = FindDC(hdc);
-  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  return std::exchange(dc->state.bkMode, mode);
+  return Exchange(hdc, &DcState::bkMode, mode, mode == TRANSPARENT || mode == OPAQUE, 0);
 }
-int GetBkMode(HDC hdc) {
-  const DeviceContext* dc = FindDC(hdc);
-  return dc ? dc->state.bkMode : 0;
-}
+int GetBkMode(HDC hdc) { return Read(hdc, &DcState::bkMode, 0); }
 BOOL SetBrushOrgEx(HDC hdc, int x, int y, POINT* previous) {
   DeviceContext* dc = FindDC(hdc);
   if (!dc) return FALSE;
@@ -295,17 +287,11 @@ BOOL SetBrushOrgEx(HDC hdc, int x, int y, POINT* previous) {
   return TRUE;
 }
 UINT SetTextAlign(HDC hdc, UINT align) {
-  DeviceContext* dc = FindDC(hdc);
-  return dc ? std::exchange(dc->state.textAlign, align & (TA_UPDATECP | TA_CENTER | TA_BASELINE)) : GDI_ERROR;
+  return Exchange(hdc, &DcState::textAlign, align & (TA_UPDATECP | TA_CENTER | TA_BASELINE), true, GDI_ERROR);
 }
-UINT GetTextAlign(HDC hdc) {
-  const DeviceContext* dc = FindDC(hdc);
-  return dc ? dc->state.textAlign : GDI_ERROR;
-}
+UINT GetTextAlign(HDC hdc) { return Read(hdc, &DcState::textAlign, GDI_ERROR); }
 int SetPolyFillMode(HDC hdc, int mode) {
-  DeviceContext* dc = FindDC(hdc);
-  if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
-  return std::exchange(dc->state.polyFillMode, mode);
+  return Exchange(hdc, &DcState::polyFillMode, mode, mode == ALTERNATE || mode == WINDING, 0);
 }
 
 int SelectClipRgn(HDC hdc, HRGN rgn) { return ExtSelectClipRgn(hdc, rgn, RGN_COPY); }

@@ -334,6 +334,19 @@ void DrawLine(Target& t, POINT a, POINT b) {
   PaintShape(t, path, false);
 }
 
+// The drawing calls that shape a path: FALSE for a bad handle or arguments. The path is
+// built only when there is a surface to paint it on; an empty one paints nothing.
+template <typename Build>
+BOOL DrawPath(HDC hdc, bool valid, bool closedFill, Build build) {
+  Target t = MakeTarget(hdc);
+  if (!t.dc || !valid) return FALSE;
+  if (!t.Ok()) return TRUE;
+  const QPainterPath path = build();
+  if (path.isEmpty()) return TRUE;
+  PaintShape(t, path, closedFill);
+  Finish(t);
+  return TRUE;
+}
 
 }  // namespace
 }  // namespace gdi
@@ -371,26 +384,21 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
 }
 
 BOOL Polygon(HDC hdc, const POINT* points, int count) {
-  Target t = MakeTarget(hdc);
-  if (!t.dc || !points || count < 2) return FALSE;
-  if (!t.Ok()) return TRUE;
-  QPainterPath path(Centre(points[0]));
-  for (int i = 1; i < count; ++i) path.lineTo(Centre(points[i]));
-  path.closeSubpath();
-  PaintShape(t, path, true);
-  Finish(t);
-  return TRUE;
+  return DrawPath(hdc, points && count >= 2, true, [&] {
+    QPainterPath path(Centre(points[0]));
+    for (int i = 1; i < count; ++i) path.lineTo(Centre(points[i]));
+    path.closeSubpath();
+    return path;
+  });
 }
 
 BOOL PolyBezier(HDC hdc, const POINT* points, DWORD count) {
-  Target t = MakeTarget(hdc);
-  if (!t.dc || !points || count < 4 || (count - 1) % 3 != 0) return FALSE;
-  if (!t.Ok()) return TRUE;
-  QPainterPath path(Centre(points[0]));
-  for (DWORD i = 1; i + 2 < count; i += 3) path.cubicTo(Centre(points[i]), Centre(points[i + 1]), Centre(points[i + 2]));
-  PaintShape(t, path, false);
-  Finish(t);
-  return TRUE;
+  return DrawPath(hdc, points && count >= 4 && (count - 1) % 3 == 0, false, [&] {
+    QPainterPath path(Centre(points[0]));
+    for (DWORD i = 1; i + 2 < count; i += 3)
+      path.cubicTo(Centre(points[i]), Centre(points[i + 1]), Centre(points[i + 2]));
+    return path;
+  });
 }
 
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
@@ -434,30 +442,24 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 }
 
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
-  Target t = MakeTarget(hdc);
-  if (!t.dc) return FALSE;
-  if (!t.Ok()) return TRUE;
-  const QRect box = Normalised(left, top, right, bottom);
-  if (box.width() < 1 || box.height() < 1) return TRUE;
-  QPainterPath path;
-  path.addEllipse(QRectF(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1));
-  PaintShape(t, path, true);
-  Finish(t);
-  return TRUE;
+  return DrawPath(hdc, true, true, [&] {
+    const QRect box = Normalised(left, top, right, bottom);
+    QPainterPath path;
+    if (box.width() >= 1 && box.height() >= 1)
+      path.addEllipse(QRectF(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1));
+    return path;
+  });
 }
 
 BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int ew, int eh) {
-  Target t = MakeTarget(hdc);
-  if (!t.dc) return FALSE;
-  if (!t.Ok()) return TRUE;
-  const QRect box = Normalised(left, top, right, bottom);
-  if (box.width() < 1 || box.height() < 1) return TRUE;
-  QPainterPath path;
-  path.addRoundedRect(QRectF(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1),
-                      std::min(std::abs(ew), box.width()) / 2.0, std::min(std::abs(eh), box.height()) / 2.0);
-  PaintShape(t, path, true);
-  Finish(t);
-  return TRUE;
+  return DrawPath(hdc, true, true, [&] {
+    const QRect box = Normalised(left, top, right, bottom);
+    QPainterPath path;
+    if (box.width() >= 1 && box.height() >= 1)
+      path.addRoundedRect(QRectF(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1),
+                          std::min(std::abs(ew), box.width()) / 2.0, std::min(std::abs(eh), box.height()) / 2.0);
+    return path;
+  });
 }
 
 int FillRect(HDC hdc, const RECT* rc, HBRUSH hbrush) {

@@ -180,15 +180,15 @@ void WinWidget::FitSurface() {
   HBITMAP next = transparent_ ? TransparentSurface(w, h, &bits) : CreateSurfaceBitmap(w, h);
   if (!next) return;
   transparentBits_ = bits;
-  HDC from = CreateSurfaceDC(surface_, DT_RASDISPLAY);
-  HDC to = CreateSurfaceDC(next, DT_RASDISPLAY);
-  if (background_ && !transparent_) {
-    const RECT all{0, 0, w, h};
-    FillRect(to, &all, background_);
+  {
+    ScopedDC from(CreateSurfaceDC(surface_, DT_RASDISPLAY));
+    ScopedDC to(CreateSurfaceDC(next, DT_RASDISPLAY));
+    if (background_ && !transparent_) {
+      const RECT all{0, 0, w, h};
+      FillRect(to, &all, background_);
+    }
+    BitBlt(to, 0, 0, w, h, from, 0, 0, SRCCOPY);
   }
-  BitBlt(to, 0, 0, w, h, from, 0, 0, SRCCOPY);
-  DeleteDC(from);
-  DeleteDC(to);
   DeleteObject(surface_);
   surface_ = next;
   invalid_ += rect();

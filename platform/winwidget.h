@@ -116,6 +116,25 @@ int ScrollCodeOfSliderAction(int action);
 // 1 × 1 screen surface); release it with ReleaseDC.
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
+
+namespace platform {
+// A window's context (GetDC) for the scope, released at its end.
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~ScopedWindowDC() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  HDC get() const { return dc_; }
+  operator HDC() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+}  // namespace platform
 // Starts painting the invalid area: a context clipped to it, erased first when it was
 // invalidated with erasing. Validates the area.
 HDC BeginPaint(HWND window, PAINTSTRUCT* ps);

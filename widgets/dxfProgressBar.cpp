@@ -118,9 +118,14 @@ void TdxfProgressBar::SetOrientation(TdxfPBOrientation value) {
 void TdxfProgressBar::SetPosition(LONG value) {
   if (value == FPosition) return;
   const LONG old = FPosition;
+  // The old text may reach beyond the new one (a position outside the range).
+  const RECT oldText = FShowText ? TextRect(platform::ScopedWindowDC(this), Text()) : RECT{};
   FPosition = value;
   InvalidatePosition(old);
-  if (FShowText) InvalidateText();
+  if (FShowText) {
+    InvalidateRect(this, &oldText, FALSE);
+    InvalidateText();
+  }
 }
 
 void TdxfProgressBar::SetShowText(bool value) {
@@ -165,20 +170,44 @@ std::string TdxfProgressBar::Text() const {
   return std::to_string(static_cast<long long>(percent)) + " %";
 }
 
-int TdxfProgressBar::BlockPitch(const RECT& area) const {
-  if (FStyle == sPictures) return FOrientation == orHorizontal ? FGlyph.width() : FGlyph.height();
-  const LONG across = FOrientation == orHorizontal ? area.bottom - area.top : area.right - area.left;
-  return static_cast<int>(across * 2 / 3 + 2);
+TdxfProgressBar::Geometry TdxfProgressBar::Layout(LONG position) const {
+  Geometry g;
+  GetClientRect(const_cast<TdxfProgressBar*>(this), &g.client);
+  g.inner = g.client;
+  if (FBevelOuter != bvNone) InflateRect(&g.inner, -2, -2);
+  const RECT& in = g.inner;
+  g.bar = in;
+  const bool horizontal = FOrientation == orHorizontal;
+  if (position == FMin) {
+    // Nothing is filled at Min, whatever the range.
+    if (horizontal) g.bar.right = in.left;
+    else g.bar.top = in.bottom;
+  } else if (horizontal) {
+    g.bar.right = std::min(in.left + Length(position, FMin, FMax, in.right - in.left), in.right);
+  } else {
+    g.bar.top = std::max(in.bottom - Length(position, FMin, FMax, in.bottom - in.top), in.top);
+  }
+  g.end = horizontal ? g.bar.right : g.bar.top;
+  if (FStyle == sPictures) {
+    g.pitch = horizontal ? FGlyph.width() : FGlyph.height();
+  } else if (FStyle == sRectangles || FStyle == sExRectangles) {
+    const LONG across = horizontal ? in.bottom - in.top : in.right - in.left;
+    g.pitch = static_cast<int>(across * 2 / 3 + 2);
+  }
+  return g;
 }
 
-RECT TdxfProgressBar::BarRect(const RECT& inner) const {
-  RECT bar = inner;
-  if (FOrientation == orHorizontal) {
-    bar.right = std::min(inner.left + Length(FPosition, FMin, FMax, inner.right - inner.left), inner.right);
-  } else {
-    bar.top = std::max(inner.bottom - Length(FPosition, FMin, FMax, inner.bottom - inner.top), inner.top);
-  }
-  return bar;
+RECT TdxfProgressBar::TextRect(HDC dc, const std::string& text) const {
+  const SIZE size = TextSize(dc, text);
+  RECT client;
+  GetClientRect(const_cast<TdxfProgressBar*>(this), &client);
+  const LONG w = client.right - client.left, h = client.bottom - client.top;
+  // A vertical bar's text runs downwards, so its extent is turned too.
+  const bool vertical = FOrientation == orVertical;
+  const LONG tw = vertical ? size.cy : size.cx;
+  const LONG th = vertical ? size.cx : size.cy;
+  const LONG left = client.left + (w - tw) / 2, top = client.top + (h - th) / 2;
+  return RECT{left, top, left + tw, top + th};
 }
 
 void TdxfProgressBar::BarEdge(HDC dc, RECT rc) const {
@@ -189,61 +218,59 @@ void TdxfProgressBar::WmPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(this, &ps);
   if (!dc) return;
-  RECT client;
-  GetClientRect(this, &client);
-  const int w = client.right - client.left, h = client.bottom - client.top;
+  const Geometry g = Layout(FPosition);
+  const int w = g.client.right - g.client.left, h = g.client.bottom - g.client.top;
   if (w > 0 && h > 0) {
     platform::ScopedDC mem(CreateCompatibleDC(dc));
     platform::ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, w, h));
     {
       platform::ScopedSelect select(mem, bitmap);
-      Paint(mem, client);
+      Paint(mem, g);
       BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
     }
   }
   EndPaint(this, &ps);
 }
 
-void TdxfProgressBar::Paint(HDC dc, const RECT& client) {
-  Fill(dc, client, FColor);
-  RECT inner = client;
+void TdxfProgressBar::Paint(HDC dc, const Geometry& g) {
+  Fill(dc, g.client, FColor);
   if (FBevelOuter != bvNone) {
-    RECT edge = client;
+    RECT edge = g.client;
     DrawEdge(dc, &edge, EdgeOf(FBevelOuter), BF_RECT);
-    InflateRect(&inner, -2, -2);
   }
-  if (FPosition != FMin) {
-    const RECT bar = BarRect(inner);
-    const bool horizontal = FOrientation == orHorizontal;
-    if (bar.right > bar.left && bar.bottom > bar.top) {
-      switch (FStyle) {
-        case sSolid:
-          Fill(dc, bar, FBeginColor);
-          BarEdge(dc, bar);
-          break;
-        case sExSolid:
-          if (horizontal) {
-            for (LONG x = bar.left; x < bar.right; ++x)
-              Fill(dc, {x, bar.top, x + 1, bar.bottom},
-                   GradientColor(FBeginColor, FEndColor, x - bar.left, inner.right - inner.left));
-          } else {
-            for (LONG y = bar.bottom - 1; y >= bar.top; --y)
-              Fill(dc, {bar.left, y, bar.right, y + 1},
-                   GradientColor(FBeginColor, FEndColor, bar.bottom - y, inner.bottom - inner.top));
-          }
-          BarEdge(dc, bar);
-          break;
-        case sRectangles: DrawBlocks(dc, inner, bar, false); break;
-        case sExRectangles: DrawBlocks(dc, inner, bar, true); break;
-        case sPictures: DrawPictures(dc, bar); break;
-      }
+  const RECT& inner = g.inner;
+  const RECT& bar = g.bar;
+  const bool horizontal = FOrientation == orHorizontal;
+  if (bar.right > bar.left && bar.bottom > bar.top) {
+    switch (FStyle) {
+      case sSolid:
+        Fill(dc, bar, FBeginColor);
+        BarEdge(dc, bar);
+        break;
+      case sExSolid:
+        if (horizontal) {
+          for (LONG x = bar.left; x < bar.right; ++x)
+            Fill(dc, {x, bar.top, x + 1, bar.bottom},
+                 GradientColor(FBeginColor, FEndColor, x - bar.left, inner.right - inner.left));
+        } else {
+          for (LONG y = bar.bottom - 1; y >= bar.top; --y)
+            Fill(dc, {bar.left, y, bar.right, y + 1},
+                 GradientColor(FBeginColor, FEndColor, bar.bottom - y, inner.bottom - inner.top));
+        }
+        BarEdge(dc, bar);
+        break;
+      case sRectangles: DrawBlocks(dc, g, false); break;
+      case sExRectangles: DrawBlocks(dc, g, true); break;
+      case sPictures: DrawPictures(dc, bar); break;
     }
   }
-  if (FShowText) DrawBarText(dc, client);
+  if (FShowText) DrawBarText(dc);
 }
 
-void TdxfProgressBar::DrawBlocks(HDC dc, const RECT& inner, const RECT& bar, bool gradient) {
-  const int pitch = BlockPitch(inner);
+void TdxfProgressBar::DrawBlocks(HDC dc, const Geometry& g, bool gradient) {
+  const RECT& inner = g.inner;
+  const RECT& bar = g.bar;
+  const int pitch = g.pitch;
   const bool full = FPosition >= FMax;
   if (FOrientation == orHorizontal) {
     const LONG total = inner.right - inner.left;
@@ -324,52 +351,41 @@ SIZE TdxfProgressBar::TextSize(HDC dc, const std::string& text) const {
   return size;
 }
 
-void TdxfProgressBar::DrawBarText(HDC dc, const RECT& client) {
+void TdxfProgressBar::DrawBarText(HDC dc) {
   const std::string text = Text();
-  const SIZE size = TextSize(dc, text);
-  const LONG w = client.right - client.left, h = client.bottom - client.top;
+  const RECT area = TextRect(dc, text);
   const bool vertical = FOrientation == orVertical;
   platform::ScopedGdiObject<HFONT> font(CreateTextFont(vertical, dc));
   platform::ScopedSelect select(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  if (vertical) TextOut(dc, size.cy + (w - size.cy) / 2, (h - size.cx) / 2, text.c_str(), static_cast<int>(text.size()));
-  else TextOut(dc, (w - size.cx) / 2, (h - size.cy) / 2, text.c_str(), static_cast<int>(text.size()));
+  // Turned text hangs to the left of its reference point.
+  TextOut(dc, vertical ? area.right : area.left, area.top, text.c_str(), static_cast<int>(text.size()));
 }
 
 void TdxfProgressBar::InvalidatePosition(LONG oldPosition) {
-  RECT client;
-  GetClientRect(this, &client);
-  RECT area = client;
-  const int pitch = (FStyle == sRectangles || FStyle == sExRectangles || FStyle == sPictures) ? BlockPitch(client) : 0;
+  const Geometry now = Layout(FPosition), before = Layout(oldPosition);
+  // The strip between the two ends, widened by the edges (2) and by a block or glyph,
+  // which is drawn or left out whole.
+  const LONG a = std::min(now.end, before.end) - 2 - now.pitch;
+  const LONG b = std::max(now.end, before.end) + 2 + now.pitch;
+  RECT area = now.client;
   if (FOrientation == orHorizontal) {
-    const LONG extent = client.right - client.left;
-    const LONG a = client.left + Length(FPosition, FMin, FMax, extent);
-    const LONG b = client.left + Length(oldPosition, FMin, FMax, extent);
-    area.left = std::min(a, b) - 2 - pitch;
-    area.right = std::max(a, b) + 2 + pitch;
+    area.left = a, area.right = b;
   } else {
-    const LONG extent = client.bottom - client.top;
-    const LONG a = client.bottom - Length(FPosition, FMin, FMax, extent);
-    const LONG b = client.bottom - Length(oldPosition, FMin, FMax, extent);
-    area.top = std::min(a, b) - 2 - pitch;
-    area.bottom = std::max(a, b) + 2 + pitch;
+    area.top = a, area.bottom = b;
   }
   RECT visible;
-  if (!IntersectRect(&visible, &area, &client)) return;
+  if (!IntersectRect(&visible, &area, &now.client)) return;
   InvalidateRect(this, &visible, FALSE);
   UpdateWindow(this);
 }
 
 void TdxfProgressBar::InvalidateText() {
-  HDC dc = GetDC(this);
-  const SIZE size = TextSize(dc, FShowTextStyle == stsPercent ? "100 %" : std::to_string(FMax));
-  ReleaseDC(this, dc);
-  RECT client;
-  GetClientRect(this, &client);
-  const LONG w = client.right - client.left, h = client.bottom - client.top;
-  const LONG tw = FOrientation == orVertical ? size.cy : size.cx;
-  const LONG th = FOrientation == orVertical ? size.cx : size.cy;
-  const RECT area{(w - tw) / 2, (h - th) / 2, (w - tw) / 2 + tw, (h - th) / 2 + th};
+  const platform::ScopedWindowDC dc(this);
+  const RECT widest = TextRect(dc, FShowTextStyle == stsPercent ? "100 %" : std::to_string(FMax));
+  const RECT shown = TextRect(dc, Text());
+  RECT area;
+  UnionRect(&area, &widest, &shown);
   InvalidateRect(this, &area, FALSE);
 }

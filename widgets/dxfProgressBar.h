@@ -44,8 +44,8 @@ class TdxfProgressBar : public platform::WinWidget {
   void SetBevelOuter(TdxfBevelOuter value);
   void SetEndColor(COLORREF value);
   void SetGlyph(const QImage& value);
-  void SetMax(LONG value);  // refused when equal or below Min
-  void SetMin(LONG value);  // refused when equal or above Max
+  void SetMax(LONG value);  // refused below Min; equal to Min gives an empty range
+  void SetMin(LONG value);  // refused above Max; equal to Max gives an empty range
   void SetOrientation(TdxfPBOrientation value);
   void SetPosition(LONG value);  // not clamped
   void SetShowText(bool value);
@@ -65,7 +65,8 @@ class TdxfProgressBar : public platform::WinWidget {
   // Invalidates the strip between the bar's end at oldPosition and its present end,
   // and repaints it at once.
   void InvalidatePosition(LONG oldPosition);
-  // Invalidates the area of the centred text, to be painted with the next paint.
+  // Invalidates the area of the centred text (room for the widest text of the range and
+  // for the text shown now), to be painted with the next paint.
   void InvalidateText();
   // Applies the glyph's transparency after the control's settings are all made.
   void Loaded();
@@ -74,14 +75,24 @@ class TdxfProgressBar : public platform::WinWidget {
   void WmPaint() override;
 
  private:
-  void Paint(HDC dc, const RECT& client);
+  // The control's geometry at a position: what painting draws and invalidation covers.
+  struct Geometry {
+    RECT client;
+    RECT inner;     // inside the outer edge
+    RECT bar;       // the filled part of inner (empty at Min)
+    LONG end = 0;   // where the bar ends: its right edge, or its top when vertical
+    int pitch = 0;  // block or glyph pitch along the bar; 0 for the solid styles
+  };
+  Geometry Layout(LONG position) const;
+  // Where text lies: centred in the client area, turned for a vertical bar.
+  RECT TextRect(HDC dc, const std::string& text) const;
+
+  void Paint(HDC dc, const Geometry& g);
   void Repaint();
-  RECT BarRect(const RECT& inner) const;
-  int BlockPitch(const RECT& area) const;
-  void DrawBlocks(HDC dc, const RECT& inner, const RECT& bar, bool gradient);
+  void DrawBlocks(HDC dc, const Geometry& g, bool gradient);
   void DrawPictures(HDC dc, const RECT& bar);
   void DrawGlyphAt(HDC dc, int x, int y);
-  void DrawBarText(HDC dc, const RECT& client);
+  void DrawBarText(HDC dc);
   void BarEdge(HDC dc, RECT rc) const;
   SIZE TextSize(HDC dc, const std::string& text) const;
   HFONT CreateTextFont(bool vertical, HDC dc) const;

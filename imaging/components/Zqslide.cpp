@@ -33,11 +33,40 @@ void GetImageSize(int width, int height, int imageWidth, int imageHeight, int& f
   fittedHeight = static_cast<int>(static_cast<float>(imageHeight) / f + 0.5f);
 }
 
+// A fitted picture's size and its place inside the display rectangle.
+struct SlidePlacement {
+  int width = 0;
+  int height = 0;
+  int x = 0;  // offset from the display rectangle's left and top, centring the picture
+  int y = 0;
+};
+
 void FreeHandle(HGLOBAL image) {
   if (image != 0 && ZqFreeMemory) ZqFreeMemory(image);
 }
 
 }  // namespace
+
+// Where the show draws, from the control's size and its border, for loading, drawing
+// and framing alike: the display rectangle (inclusive corners), its size, and the
+// rectangle of the frame around it.
+struct SlideLayout {
+  RECT display;
+  int width = 0;
+  int height = 0;
+  RECT frame;
+
+  // Too small a display shows nothing.
+  bool Usable() const { return width >= kMinDisplaySize && height >= kMinDisplaySize; }
+  // An image of the given size reduced to fit the display and centred in it.
+  SlidePlacement Fit(int imageWidth, int imageHeight) const {
+    SlidePlacement p;
+    GetImageSize(width, height, imageWidth, imageHeight, p.width, p.height);
+    p.x = (width - p.width) / 2;
+    p.y = (height - p.height) / 2;
+    return p;
+  }
+};
 
 TVZqSlide::TVZqSlide(QWidget* parent) : TVZqUiControl(parent), FExtTable(new TZqFileExtSlot[kZqFileExtEntries]()) {
   resize(100, 100);
@@ -148,8 +177,9 @@ bool TVZqSlide::BuildFromSlideFile() {
   // Only a plain file is read: a pipe or a device would block or never end.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(SlideFileName, ec)) return false;
-  std::FILE* file = std::fopen(SlideFileName.c_str(), "rb");
-  if (!file) return false;
+  const platform::ScopedFile owner(std::fopen(SlideFileName.c_str(), "rb"));
+  if (!owner) return false;
+  std::FILE* file = owner.get();
   FList.reserve(kMaxSlideFileEntries);
   std::vector<char> directory(platform::MaxPath, '\0');
   std::vector<char> name(platform::MaxPath, '\0');
@@ -193,7 +223,6 @@ bool TVZqSlide::BuildFromSlideFile() {
     date[sizeof date - 1] = '\0';
     AddEntry(directory.data(), name.data(), static_cast<short>(page), date);
   }
-  std::fclose(file);
   return true;
 }
 
@@ -228,9 +257,9 @@ bool TVZqSlide::BuildFromFolders() {
   // Listing pass, in the platform's directory order; never more entries than counted.
   eachPattern([&](const std::string& dir, const std::string& pattern) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    for (BOOL found = TRUE; found; found = FindNextFileA(find, &data)) {
+    platform::ScopedFind find(pattern.c_str(), &data);
+    if (!find) return;
+    for (BOOL found = TRUE; found; found = find.Next(&data)) {
       if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) continue;
       const std::string full = TermYenPath(dir) + data.cFileName;
       ZqFileInfo info{};
@@ -247,7 +276,6 @@ bool TVZqSlide::BuildFromFolders() {
         AddEntry(dir, data.cFileName, static_cast<short>(page), date);
       }
     }
-    FindClose(find);
   });
 
   if (Sort != vzqSortNone && FList.size() >= 2) {
@@ -357,9 +385,7 @@ bool TVZqSlide::GoTop() { return Go(Step::Top); }
 bool TVZqSlide::GoBottom() { return Go(Step::Bottom); }
 
 void TVZqSlide::Clear() {
-  HDC dc = GetDC(this);
-  DrawBackground(dc);
-  ReleaseDC(this, dc);
+  DrawBackground(platform::ScopedWindowDC(this));
   FreeImage();
   StopTimer();
   FreeList();
@@ -387,20 +413,25 @@ void TVZqSlide::ComposePath(Step step) {
 // ---------------------------------------------------------------------------------------
 // Loading and drawing
 
-RECT TVZqSlide::DisplayRect() const {
-  RECT r{0, 0, width() - 1, height() - 1};
+SlideLayout TVZqSlide::Layout() const {
+  SlideLayout l;
+  l.display = RECT{0, 0, width() - 1, height() - 1};
   if (FBorderVisible) {
     const int inset = FAppearance == vzqFlat ? 1 : 2;
-    InflateRect(&r, -inset, -inset);
+    InflateRect(&l.display, -inset, -inset);
   }
-  return r;
+  l.width = l.display.right - l.display.left + 1;
+  l.height = l.display.bottom - l.display.top + 1;
+  // A flat outline lies one pixel outside the display, a 3D edge two pixels.
+  l.frame = l.display;
+  const int outset = FAppearance == vzqFlat ? 1 : 2;
+  InflateRect(&l.frame, outset, outset);
+  return l;
 }
 
 HGLOBAL TVZqSlide::LoadEntry() {
-  const RECT r = DisplayRect();
-  const int width = r.right - r.left + 1;
-  const int height = r.bottom - r.top + 1;
-  if (width < kMinDisplaySize || height < kMinDisplaySize) return 0;
+  const SlideLayout layout = Layout();
+  if (!layout.Usable()) return 0;
   if (!ZqFileType || !ZqFileLoad || !ZqGetImageType) return 0;
   const short page = FList[static_cast<std::size_t>(FCurrentImage)].page;
   ZqFileInfo fileInfo{};
@@ -413,8 +444,6 @@ HGLOBAL TVZqSlide::LoadEntry() {
     FreeHandle(loaded);
     return 0;
   }
-  int fittedWidth = 0;
-  int fittedHeight = 0;
   if (info.kind == vzqRasterImage) {
     LONG imageWidth = 0;
     LONG imageHeight = 0;
@@ -430,9 +459,9 @@ HGLOBAL TVZqSlide::LoadEntry() {
       FreeHandle(loaded);
       return 0;
     }
-    GetImageSize(width, height, imageWidth, imageHeight, fittedWidth, fittedHeight);
+    const SlidePlacement fit = layout.Fit(imageWidth, imageHeight);
     // The engine gives back the handle to keep: the reduced image, or the source itself.
-    const HGLOBAL fitted = SetImageSize(loaded, fittedWidth, fittedHeight);
+    const HGLOBAL fitted = SetImageSize(loaded, fit.width, fit.height);
     if (!fitted) FreeHandle(loaded);
     return fitted;
   }
@@ -440,14 +469,14 @@ HGLOBAL TVZqSlide::LoadEntry() {
     FreeHandle(loaded);
     return 0;
   }
-  GetImageSize(width, height, static_cast<int>(info.width), static_cast<int>(info.height), fittedWidth, fittedHeight);
+  const SlidePlacement fit = layout.Fit(static_cast<int>(info.width), static_cast<int>(info.height));
   const HGLOBAL raster =
       ZqVectorToRaster(loaded, 24, -1, GetRValue(FColor), GetGValue(FColor), GetBValue(FColor));
   FreeHandle(loaded);
   if (!raster || !ZqResizeEx) return raster;
   HGLOBAL pair[2] = {raster, 0};
   HGLOBAL result = 0;
-  ZqResizeEx(pair, &result, fittedWidth, fittedHeight, -1, 0, 0, 0, 0);
+  ZqResizeEx(pair, &result, fit.width, fit.height, -1, 0, 0, 0, 0);
   FreeHandle(pair[0]);
   return result;
 }
@@ -459,47 +488,48 @@ void TVZqSlide::Display(HDC dc, TVZqSlideScroll scroll) {
     StopTimer();
     return;
   }
-  const RECT r = DisplayRect();
-  if (r.right - r.left + 1 < kMinDisplaySize || r.bottom - r.top + 1 < kMinDisplaySize) return;
+  const SlideLayout layout = Layout();
+  if (!layout.Usable()) return;
+  const RECT& r = layout.display;
   if (!GetDibPalSize) return;
   platform::GlobalLockGuard lock(FImage);
   const auto* header = static_cast<const BITMAPINFOHEADER*>(lock.get());
   if (!header) return;
   const unsigned char* bits = reinterpret_cast<const unsigned char*>(header) + header->biSize + GetDibPalSize(header);
   FBusy = true;
-  const bool own = dc == nullptr;
-  if (own) dc = GetDC(this);
-  const bool clip = GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY && !IsPaintingCopy();
-  if (clip) {
-    platform::ScopedGdiObject<HRGN> region(CreateRectRgn(r.left, r.top, r.right + 1, r.bottom + 1));
-    SelectClipRgn(dc, region);
+  {
+    std::optional<platform::ScopedWindowDC> own;
+    if (!dc) dc = own.emplace(this);
+    // On the screen the picture stays inside the display rectangle; the context's own
+    // clip comes back afterwards.
+    std::optional<platform::ScopedSaveDC> saved;
+    if (GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY && !IsPaintingCopy()) {
+      saved.emplace(dc);
+      platform::ScopedGdiObject<HRGN> region(CreateRectRgn(r.left, r.top, r.right + 1, r.bottom + 1));
+      SelectClipRgn(dc, region);
+    }
+    DrawImage(dc, layout, header, bits, scroll);
   }
-  DrawImage(dc, header, bits, scroll);
-  if (clip) SelectClipRgn(dc, nullptr);
-  if (own) ReleaseDC(this, dc);
   FBusy = false;
   FLastPath = FCurrentPath;
   FLastPage = page;
 }
 
-void TVZqSlide::DrawImage(HDC dc, const BITMAPINFOHEADER* header, const void* bits, TVZqSlideScroll scroll) {
-  const RECT r = DisplayRect();
-  const int width = r.right - r.left + 1;
-  const int height = r.bottom - r.top + 1;
+void TVZqSlide::DrawImage(HDC dc, const SlideLayout& layout, const BITMAPINFOHEADER* header, const void* bits,
+                          TVZqSlideScroll scroll) {
+  const RECT& r = layout.display;
+  const int width = layout.width;
+  const int height = layout.height;
   const int imageWidth = header->biWidth;
   const int imageHeight = header->biHeight < 0 ? -header->biHeight : header->biHeight;
-  int fittedWidth = 0;
-  int fittedHeight = 0;
-  GetImageSize(width, height, imageWidth, imageHeight, fittedWidth, fittedHeight);
-  const int ox = (width - fittedWidth) / 2;
-  const int oy = (height - fittedHeight) / 2;
+  const SlidePlacement fit = layout.Fit(imageWidth, imageHeight);
   const auto* info = reinterpret_cast<const BITMAPINFO*>(header);
 
   if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY || IsPaintingCopy()) {
     if (_BoxFull) _BoxFull(dc, r.left, r.top, r.left + width, r.top + height, FColor);
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, r.left + ox, r.top + oy, fittedWidth, fittedHeight, 0, 0, imageWidth, imageHeight, bits, info,
-                  DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(dc, r.left + fit.x, r.top + fit.y, fit.width, fit.height, 0, 0, imageWidth, imageHeight, bits,
+                  info, DIB_RGB_COLORS, SRCCOPY);
     return;
   }
 
@@ -520,16 +550,18 @@ void TVZqSlide::DrawImage(HDC dc, const BITMAPINFOHEADER* header, const void* bi
     if (_BoxFull) _BoxFull(memory, 0, 0, width, height, FColor);
     SetStretchBltMode(memory, COLORONCOLOR);
     if (_StretchDIBits)
-      _StretchDIBits(memory, ox, oy, fittedWidth, fittedHeight, 0, 0, imageWidth, imageHeight, bits, info,
+      _StretchDIBits(memory, fit.x, fit.y, fit.width, fit.height, 0, 0, imageWidth, imageHeight, bits, info,
                      DIB_RGB_COLORS, SRCCOPY);
   }
   DoStartSlide(number, pathName, fileName);
-  if (ready) Slide(dc, memory, width, height, scroll);
+  if (ready) Slide(dc, memory, layout, scroll);
   DoEndSlide(number, pathName, fileName);
 }
 
-void TVZqSlide::Slide(HDC dc, HDC source, int width, int height, TVZqSlideScroll scroll) {
-  const RECT r = DisplayRect();
+void TVZqSlide::Slide(HDC dc, HDC source, const SlideLayout& layout, TVZqSlideScroll scroll) {
+  const RECT& r = layout.display;
+  const int width = layout.width;
+  const int height = layout.height;
   if (scroll == vzqNormal) {
     BitBlt(dc, r.left, r.top, width, height, source, 0, 0, SRCCOPY);
     return;
@@ -559,13 +591,11 @@ void TVZqSlide::Slide(HDC dc, HDC source, int width, int height, TVZqSlideScroll
 
 void TVZqSlide::DrawFrame(HDC dc) {
   if (!FBorderVisible) return;
-  RECT r = DisplayRect();
-  InflateRect(&r, 1, 1);
+  const RECT r = Layout().frame;
   if (FAppearance == vzqFlat) {
     if (_Box) _Box(dc, r.left, r.top, r.right + 1, r.bottom + 1, 1, FBorderColor);
     return;
   }
-  InflateRect(&r, 1, 1);
   DrawDisplayEdge(dc, r, FAppearance == vzqLowered);
 }
 

@@ -24,6 +24,9 @@ inline constexpr short kZqSlideNoList = 5;      // the list cannot be built
 inline constexpr short kZqSlideNoImage = 6;     // the entry's image cannot be loaded
 inline constexpr short kZqSlideWrongState = 11; // a list is (not) open, or the timer runs
 
+// Where the show draws (defined with the control's code).
+struct SlideLayout;
+
 class TVZqSlide : public TVZqUiControl {
   Q_OBJECT
  public:
@@ -105,11 +108,12 @@ class TVZqSlide : public TVZqUiControl {
   bool Go(Step step);
   HGLOBAL LoadEntry();
   void Display(HDC dc, TVZqSlideScroll scroll);
-  void DrawImage(HDC dc, const BITMAPINFOHEADER* header, const void* bits, TVZqSlideScroll scroll);
-  void Slide(HDC dc, HDC source, int width, int height, TVZqSlideScroll scroll);
+  void DrawImage(HDC dc, const SlideLayout& layout, const BITMAPINFOHEADER* header, const void* bits,
+                 TVZqSlideScroll scroll);
+  void Slide(HDC dc, HDC source, const SlideLayout& layout, TVZqSlideScroll scroll);
   void DrawFrame(HDC dc);
   void DrawBackground(HDC dc);
-  RECT DisplayRect() const;
+  SlideLayout Layout() const;
   void StartTimer();
   void StopTimer();
 

@@ -152,17 +152,16 @@ std::string TermYenPath(const std::string& directory) {
 
 int GetDirFileCount(const std::string& directory, const std::string& pattern) {
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
+  platform::ScopedFind find(pattern.c_str(), &data);
+  if (!find) return 0;
   const std::string folder = TermYenPath(directory);
   int total = 0;
-  for (BOOL found = TRUE; found; found = FindNextFileA(find, &data)) {
+  for (BOOL found = TRUE; found; found = find.Next(&data)) {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !ZqFileType) continue;
     const std::string path = folder + data.cFileName;
     ZqFileInfo info{};
     if (path.size() < platform::MaxPath && ZqFileType(path.c_str(), 0, &info)) total += info.pages;
   }
-  FindClose(find);
   return total;
 }
 
@@ -174,7 +173,7 @@ void DrawDisplayEdge(HDC dc, const RECT& rc, bool sunken) {
   platform::ScopedGdiObject<HPEN> light(CreatePen(PS_SOLID, 1, RGB(223, 223, 223)));
   HPEN white = static_cast<HPEN>(GetStockObject(WHITE_PEN));
   HPEN black = static_cast<HPEN>(GetStockObject(BLACK_PEN));
-  const HGDIOBJ previous = SelectObject(dc, sunken ? dark.get() : white);
+  const platform::ScopedSelect previous(dc, sunken ? dark.get() : white);
   MoveToEx(dc, rc.left, rc.bottom, nullptr);
   LineTo(dc, rc.left, rc.top);
   LineTo(dc, rc.right, rc.top);
@@ -188,7 +187,6 @@ void DrawDisplayEdge(HDC dc, const RECT& rc, bool sunken) {
   SelectObject(dc, sunken ? light.get() : black);
   LineTo(dc, rc.right - 1, rc.bottom - 1);
   LineTo(dc, rc.left + 1, rc.bottom - 1);
-  if (previous) SelectObject(dc, previous);
 }
 
 void LineDDACallBack(int x, int y, LPARAM data) {
@@ -230,20 +228,17 @@ bool Drawable(int x1, int y1, int x2, int y2) {
 }
 
 // Sets up the black pen, the hollow brush, the clip to target and the NOT-XOR mix for
-// draw, and takes everything down again afterwards.
+// draw, and gives the context back as it was afterwards.
 template <typename Draw>
 void NotXor(HDC dc, const RECT& target, Draw draw) {
   platform::ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-  const HGDIOBJ oldPen = SelectObject(dc, pen.get());
-  const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
   platform::ScopedGdiObject<HRGN> clip(CreateRectRgnIndirect(&target));
+  const platform::ScopedSaveDC saved(dc);
+  SelectObject(dc, pen.get());
+  SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
   SelectClipRgn(dc, clip);
-  const int oldMix = SetROP2(dc, R2_NOTXORPEN);
+  SetROP2(dc, R2_NOTXORPEN);
   draw();
-  if (oldMix) SetROP2(dc, oldMix);
-  SelectClipRgn(dc, nullptr);
-  if (oldBrush) SelectObject(dc, oldBrush);
-  if (oldPen) SelectObject(dc, oldPen);
 }
 
 template <typename Shape>
@@ -385,9 +380,7 @@ bool ChooseNewColor(HWND owner, COLORREF& color) {
 
 bool ChooseNewFont(HWND owner, LOGFONT* logFont) {
   if (!logFont) return false;
-  HDC window = GetDC(owner);
-  platform::ScopedDC memory(CreateCompatibleDC(window));
-  ReleaseDC(owner, window);
+  platform::ScopedDC memory(CreateCompatibleDC(platform::ScopedWindowDC(owner)));
   const platform::DialogTemplate dialogTemplate = FontTemplate(QLocale::system().language() == QLocale::Japanese);
   platform::ChooseFontRequest request;
   request.logFont = logFont;
@@ -402,7 +395,7 @@ bool ChooseNewFont(HWND owner, LOGFONT* logFont) {
 void InitFontParam(HWND owner, LOGFONT* logFont, const std::string& face, short height, bool bold, bool italic,
                    bool underline, bool strikeOut) {
   if (!logFont) return;
-  HDC dc = GetDC(owner);
+  const platform::ScopedWindowDC dc(owner);
   *logFont = LOGFONT{};
   const std::string cut = platform::TruncateUtf8(face, LF_FACESIZE - 1);
   std::memcpy(logFont->lfFaceName, cut.data(), cut.size());
@@ -412,7 +405,6 @@ void InitFontParam(HWND owner, LOGFONT* logFont, const std::string& face, short 
   if (italic) logFont->lfItalic = 1;
   if (underline) logFont->lfUnderline = 1;
   if (strikeOut) logFont->lfStrikeOut = 1;
-  ReleaseDC(owner, dc);
 }
 
 void SetFontParam(HWND owner, LOGFONT* logFont, std::string& face, short& height, bool& bold, bool& italic,

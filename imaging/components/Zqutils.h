@@ -35,8 +35,9 @@ enum TVZqSort : short {
 enum TVZqSortOrder : short { vzqSortOrderInc = 0, vzqSortOrderDec = 1 };
 enum TVZqSortDate { vzqSortDateCreationTime, vzqSortDateLastWriteTime, vzqSortDateLastAccessTime };
 
-// Screen and image coordinates; ratio is screen pixels per image pixel. The results are
-// truncated toward zero.
+// Screen and image coordinates; ratio is screen pixels per image pixel. The scaled
+// offset is truncated toward zero before the origin is added (screen −1 from origin 0 at
+// ratio 2 lands on the image origin itself).
 int ConvToImgX(int screen, int displayOrigin, double ratio, int imageOrigin);
 int ConvToImgY(int screen, int displayOrigin, double ratio, int imageOrigin);
 int ConvToScrnX(int image, int imageOrigin, double ratio, int displayOrigin);
@@ -60,7 +61,8 @@ std::string TermYenPath(const std::string& directory);
 // Image pages in the files that pattern (the folder, "*." and one extension) matches.
 int GetDirFileCount(const std::string& directory, const std::string& pattern);
 
-// A two-pixel 3D frame on rc.
+// A two-pixel 3D frame on rc, whose right and bottom are inclusive here: the frame's
+// outer lines run along columns rc.left and rc.right and rows rc.top and rc.bottom.
 void DrawDisplayEdge(HDC dc, const RECT& rc, bool sunken);
 // Dashes of four pixels in two alternating colours; each call with advance set moves
 // the pattern by one pixel, and the phase runs on across calls without it.
@@ -100,8 +102,9 @@ void SetFontParam(HWND owner, LOGFONT* logFont, std::string& face, short& height
 
 // Writes text, followed by the page in five digits when page is above 0, as caption.
 void SetWindowText_Zq6Page(HWND window, const std::string& text, int page);
-// Reads a page tag back from a caption that starts with the marker, and sets the
-// caption back to the marker; 0 when there is no tag.
+// Reads a page tag back: when the caption (its first 31 bytes) contains "Plumera7" and
+// is longer than marker, its last five characters are the page, and the caption is set
+// to marker. 0 when there is no tag or the tag is not a number.
 int GetWindowText_Zq6Page(HWND window, const std::string& marker);
 // The root window of the window's chain of parents.
 HWND GetParentWindowHandleFromHWnd(HWND window);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "platform/files.h"
@@ -108,4 +110,37 @@ TEST(TempFolder, PrivateToTheUser) {
   ASSERT_EQ(::stat(d.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   EXPECT_EQ(st.st_uid, ::getuid());
+}
+
+namespace {
+
+// Open descriptors of this process, so that a test can see a search or a stream closed.
+std::size_t OpenDescriptors() {
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(FileGuards, SearchAndStreamAreClosedAtTheEndOfTheirScope) {
+  TempDir dir;
+  dir.Write("a.jpg", "x");
+  dir.Write("b.jpg", "y");
+  const std::size_t before = OpenDescriptors();
+  {
+    WIN32_FIND_DATAA data;
+    platform::ScopedFind find((dir.path() + "*.jpg").c_str(), &data);
+    ASSERT_TRUE(find);
+    int found = 1;
+    while (find.Next(&data)) ++found;
+    EXPECT_EQ(found, 2);
+    const platform::ScopedFile file(std::fopen((dir.path() + "a.jpg").c_str(), "rb"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(std::fgetc(file.get()), 'x');
+    EXPECT_GT(OpenDescriptors(), before);
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+  WIN32_FIND_DATAA data;
+  EXPECT_FALSE(platform::ScopedFind((dir.path() + "*.gif").c_str(), &data)) << "nothing to close";
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/gdi.h"
@@ -770,4 +771,29 @@ TEST(GdiRobustness, RandomDibsAndRectanglesStayInsideTheirBuffers) {
                                     reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, SRCCOPY);
     EXPECT_GE(lines, 0);
   }
+}
+
+TEST(GdiGuards, SavedStateComesBackHoweverTheScopeIsLeft) {
+  Canvas c(8, 8);
+  platform::ScopedGdiObject<HPEN> red(CreatePen(PS_SOLID, 1, kRed));
+  platform::ScopedGdiObject<HRGN> corner(CreateRectRgn(0, 0, 2, 2));
+  const HGDIOBJ pen = GetCurrentObject(c.dc(), OBJ_PEN), brush = GetCurrentObject(c.dc(), OBJ_BRUSH);
+  SetROP2(c.dc(), R2_COPYPEN);
+  SelectClipRgn(c.dc(), corner);
+  auto changeEverything = [&] {
+    const platform::ScopedSaveDC saved(c.dc());
+    SelectObject(c.dc(), red);
+    SelectObject(c.dc(), GetStockObject(HOLLOW_BRUSH));
+    SelectClipRgn(c.dc(), nullptr);
+    SetROP2(c.dc(), R2_NOTXORPEN);
+    throw std::runtime_error("left early");
+  };
+  EXPECT_THROW(changeEverything(), std::runtime_error);
+  EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), pen);
+  EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_BRUSH), brush);
+  EXPECT_EQ(GetROP2(c.dc()), R2_COPYPEN);
+  RECT box;
+  EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
+  EXPECT_EQ(box.right, 2) << "the clip of before, not none";
+  SelectClipRgn(c.dc(), nullptr);
 }

@@ -256,3 +256,17 @@ TEST(WinWidget, TransparentControlShowsWhatLiesBeneathWhereItDidNotPaint) {
   const QImage opaque = parent.grab().toImage();
   EXPECT_NE(opaque.pixel(22, 5) & 0xFFFFFF, 0x0000FFu) << "an opaque control covers its whole area";
 }
+
+TEST(WinWidget, ScopedWindowDcIsReleasedAtTheEndOfItsScope) {
+  const std::size_t objects = platform::GdiObjectCount();
+  platform::WinWidget w;
+  w.resize(10, 10);
+  {
+    const platform::ScopedWindowDC dc(&w);
+    ASSERT_NE(dc.get(), nullptr);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 10) << "a context on the window's surface";
+    const platform::ScopedWindowDC screen(nullptr);
+    ASSERT_NE(screen.get(), nullptr);
+  }
+  EXPECT_EQ(platform::GdiObjectCount(), objects + 1) << "only the window's surface is left";
+}

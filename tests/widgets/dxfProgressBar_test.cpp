@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "platform/syscolors.h"
 #include "tests/support/PixelCheck.h"
@@ -189,4 +192,140 @@ TEST(dxfProgressBar, PicturesRepeatTheGlyph) {
   EXPECT_EQ(At(image, 2 + 1, 2 + 1), RGB(200, 0, 0));
   EXPECT_EQ(At(image, 2 + 0, 2 + 0), GetSysColor(COLOR_BTNFACE)) << "transparent corner";
   EXPECT_EQ(At(image, 2 + 6 + 2, 2 + 2), RGB(200, 0, 0)) << "second glyph";
+}
+
+namespace {
+
+// The bar's gradient rule, written out: each channel runs from begin to end over the
+// inner length, truncated.
+COLORREF Blend(COLORREF begin, COLORREF end, int pos, int total) {
+  auto channel = [&](int shift) {
+    const int b = (begin >> shift) & 0xFF, e = (end >> shift) & 0xFF;
+    return static_cast<COLORREF>(static_cast<int>(static_cast<double>(e - b) * pos / total + b)) << shift;
+  };
+  return channel(0) | channel(8) | channel(16);
+}
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+}  // namespace
+
+TEST(dxfProgressBar, PartlyFilledGradientColumnByColumn) {
+  TdxfProgressBar bar;
+  MakeWindowBar(bar, sExSolid);
+  bar.SetEndColor(kWhite);
+  bar.SetPosition(3);
+  const QImage image = Render(bar, "bar_exsolid_3_of_10");
+  // 3 of 10 on the inner width of 296 fills 88 columns; each column takes its share of
+  // the whole inner width, not of the filled part.
+  for (int x = 2; x < 2 + 88; ++x)
+    for (int y : {2, 8, 13}) ASSERT_EQ(At(image, x, y), Blend(kNavy, kWhite, x - 2, 296)) << x << "," << y;
+  for (int x = 2 + 88; x < 298; ++x) ASSERT_EQ(At(image, x, 8), GetSysColor(COLOR_BTNFACE)) << x;
+}
+
+TEST(dxfProgressBar, VerticalBarsFillFromTheBottom) {
+  struct Case {
+    TdxfPBStyle style;
+    const char* name;
+  };
+  for (const Case c : {Case{sSolid, "bar_vertical_solid"}, Case{sExSolid, "bar_vertical_exsolid"}}) {
+    SCOPED_TRACE(c.name);
+    TdxfProgressBar bar;
+    bar.resize(16, 300);
+    bar.SetStyle(c.style);
+    bar.SetEndColor(kWhite);
+    bar.SetMax(10);
+    bar.SetPosition(5);
+    const QImage image = Render(bar, c.name);
+    // Inner height 296 from row 2 to 297: the lower 148 rows are filled.
+    for (int y = 2; y < 298 - 148; ++y) ASSERT_EQ(At(image, 8, y), GetSysColor(COLOR_BTNFACE)) << y;
+    for (int y = 298 - 148; y < 298; ++y) {
+      const COLORREF want = c.style == sSolid ? kNavy : Blend(kNavy, kWhite, 298 - y, 296);
+      ASSERT_EQ(At(image, 8, y), want) << y;
+      ASSERT_EQ(At(image, 2, y), want) << y;
+      ASSERT_EQ(At(image, 13, y), want) << y;
+    }
+  }
+}
+
+// A shown bar stepped through positions must look, after each step's own repaint, as a
+// full paint of the same state does: the repainted strip covers everything that
+// changed, for every style, both orientations, and the text.
+TEST(dxfProgressBar, RepaintedStripsLeaveWhatAFullPaintDraws) {
+  struct Case {
+    TdxfPBStyle style;
+    TdxfPBOrientation orientation;
+    bool text;
+    TdxfShowTextStyle textStyle;
+  };
+  const Case cases[] = {
+      {sSolid, orHorizontal, false, stsPercent},   {sRectangles, orHorizontal, false, stsPercent},
+      {sExSolid, orHorizontal, false, stsPercent}, {sExRectangles, orHorizontal, false, stsPercent},
+      {sSolid, orVertical, false, stsPercent},     {sExRectangles, orVertical, false, stsPercent},
+      {sSolid, orHorizontal, true, stsPercent},    {sSolid, orHorizontal, true, stsPosition},
+      {sExSolid, orVertical, true, stsPosition},
+  };
+  // Positions outside the range too: their texts are wider than the range's widest.
+  const LONG steps[] = {3, 7, 10, 4, 100000, 5, -20000, 0, 9};
+  int index = 0;
+  for (const Case& c : cases) {
+    const std::string name = "bar_strips_" + std::to_string(index++);
+    SCOPED_TRACE(name);
+    TdxfProgressBar bar;
+    if (c.orientation == orHorizontal) bar.resize(300, 24);
+    else bar.resize(24, 300);
+    bar.SetOrientation(c.orientation);
+    bar.SetStyle(c.style);
+    bar.SetEndColor(kWhite);
+    bar.SetBarBevelOuter(bvRaised);
+    bar.SetMax(10);
+    bar.SetShowText(c.text);
+    bar.SetShowTextStyle(c.textStyle);
+    bar.show();
+    QCoreApplication::processEvents();
+    for (const LONG position : steps) {
+      SCOPED_TRACE(position);
+      bar.SetPosition(position);
+      UpdateWindow(&bar);  // what is left (the text) is painted with the next paint
+      const QImage shown = platform::BitmapImage(bar.Surface()).copy();
+      const QImage full = Render(bar, name + "_full");
+      ASSERT_TRUE(testsupport::SameImage(shown, full, name + "_at_" + std::to_string(position)));
+    }
+  }
+}
+
+TEST(dxfProgressBar, TextIsCentredAndTurnsWithAVerticalBar) {
+  struct Case {
+    TdxfPBOrientation orientation;
+    int width, height;
+    const char* name;
+  };
+  for (const Case c : {Case{orHorizontal, 300, 24, "bar_text_horizontal"}, Case{orVertical, 24, 300, "bar_text_vertical"}}) {
+    SCOPED_TRACE(c.name);
+    TdxfProgressBar bar;
+    bar.resize(c.width, c.height);
+    bar.SetOrientation(c.orientation);
+    bar.SetStyle(sSolid);
+    bar.SetBeginColor(kWhite);  // the text in black stands out on a white bar
+    bar.SetColor(kWhite);
+    bar.SetMax(10);
+    bar.SetShowText(true);
+    bar.SetPosition(5);
+    const QImage image = Render(bar, c.name);
+    // The bounds of the text's pixels (window text colour) inside the edges.
+    int left = c.width, right = -1, top = c.height, bottom = -1;
+    for (int y = 2; y < c.height - 2; ++y)
+      for (int x = 2; x < c.width - 2; ++x)
+        if (At(image, x, y) == GetSysColor(COLOR_WINDOWTEXT)) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    ASSERT_GE(right, left) << "no text drawn";
+    const int w = right - left + 1, h = bottom - top + 1;
+    if (c.orientation == orHorizontal) EXPECT_GT(w, h) << "\"50 %\" runs across";
+    else EXPECT_GT(h, w) << "\"50 %\" runs down a vertical bar";
+    // Centred: the margins on either side differ by a few pixels at most.
+    EXPECT_LE(std::abs(left - (c.width - 1 - right)), 4) << left << ".." << right;
+    EXPECT_LE(std::abs(top - (c.height - 1 - bottom)), 6) << top << ".." << bottom;
+  }
 }

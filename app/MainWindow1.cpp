@@ -24,6 +24,7 @@
 #include "app/FileAttributes.h"
 #include "app/ProgressWindow1.h"
 #include "app/RenameRun.h"
+#include "app/SettingsLocation.h"
 #include "app/StringGrid.h"
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqfile.h"
@@ -321,13 +322,14 @@ bool TMainForm1::Confirm(const char* question) {
   return MessageBoxA(this, question, kConfirmTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-std::string TMainForm1::SettingsPath() const { return platform::ExecutableDir() + "Tesmarin.ini"; }
-
 std::string TMainForm1::InformationAddress() const {
   char exe[platform::MaxPath];
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   const std::string name = platform::RemoveFileExt(platform::ExtractFileName(exe));
-  return std::string("http://") + TESMARIN_INFO_HOST + "/info.php?pf=w&sn=" + name;
+  // The name is percent-encoded: a blank, "&" or "#" in it would otherwise end the
+  // query or make the text no address at all.
+  const QByteArray sn = QByteArray(name.data(), static_cast<qsizetype>(name.size())).toPercentEncoding();
+  return std::string("http://") + TESMARIN_INFO_HOST + "/info.php?pf=w&sn=" + sn.toStdString();
 }
 
 // Registration
@@ -417,7 +419,9 @@ void TMainForm1::Button1Click() {
   const std::string path = StringGrid1->Cells(1, r);
   std::optional<AttributeTexts> texts;
   try {
-    texts = ReadAttributes(*ZqFile1, *ZqCommon1, path);
+    // The pixels are loaded for the progress window's thumbnail; the texts need only the
+    // header, so a file whose pixels do not decode still gets them.
+    texts = ReadAttributes(*ZqFile1, *ZqCommon1, path, PixelRead::Decode).texts;
   } catch (const std::exception&) {
     texts.reset();
   }
@@ -550,16 +554,19 @@ void TMainForm1::StringGrid1SelectCell(int, int row, bool&) {
 
 // Settings, exit and help
 
-void TMainForm1::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (!shown_) {
+void TMainForm1::setVisible(bool visible) {
+  // The settings apply when the window is first shown, before its native window exists:
+  // only then does a move place the frame, not the client area, at the stored position.
+  if (visible && !shown_) {
     shown_ = true;
     FormShow();
   }
+  QMainWindow::setVisible(visible);
 }
 
 void TMainForm1::FormShow() {
-  const platform::TIniFile ini(SettingsPath());
+  const platform::TIniFile ini(LocateSettings(CurrentSettingsEnvironment()).read);
+  // Top and Left are the frame's, both when stored and when restored.
   const int top = static_cast<int>(ini.ReadInteger(kSection, "M_TOP", y()));
   const int left = static_cast<int>(ini.ReadInteger(kSection, "M_LEFT", x()));
   move(left, top);
@@ -571,14 +578,19 @@ void TMainForm1::FormShow() {
 }
 
 void TMainForm1::FormClose() {
-  platform::TIniFile ini(SettingsPath());
-  ini.WriteInteger(kSection, "M_TOP", y());
-  ini.WriteInteger(kSection, "M_LEFT", x());
+  const std::string path = LocateSettings(CurrentSettingsEnvironment()).write;
+  if (path.empty() || !MakeSettingsFolder(path)) throw platform::EIniFileException(path);
+  // All seven keys go in one replacement of the file.
+  platform::TMemIniFile ini(path);
+  const QPoint frame = frameGeometry().topLeft();
+  ini.WriteInteger(kSection, "M_TOP", frame.y());
+  ini.WriteInteger(kSection, "M_LEFT", frame.x());
   ini.WriteBool(kSection, "BYTE", CheckBox1->isChecked());
   ini.WriteBool(kSection, "BIT", CheckBox2->isChecked());
   ini.WriteBool(kSection, "PIXEL", CheckBox3->isChecked());
   ini.WriteBool(kSection, "DPI", CheckBox4->isChecked());
   ini.WriteBool(kSection, "TYPE", CheckBox5->isChecked());
+  ini.UpdateFile();
 }
 
 void TMainForm1::closeEvent(QCloseEvent* event) {

@@ -77,6 +77,8 @@ TProgressForm1::TProgressForm1(QWidget* parent)
 }
 
 void TProgressForm1::Start(int total) {
+  // The file name line belongs to the run that starts: the last run's name goes.
+  Label4->clear();
   Label5->setText("0");
   Label6->setText(QString::number(total));
   ProgressBar1->SetMax(total);

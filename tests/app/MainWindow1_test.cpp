@@ -17,6 +17,8 @@
 #include "app/MainWindow1.h"
 #include "app/ProgressWindow1.h"
 #include "app/StringGrid.h"
+#include "imaging/components/Zqfile.h"
+#include "imaging/components/Zqslide.h"
 #include "platform/files.h"
 #include "platform/modules.h"
 #include "platform/profile.h"
@@ -69,6 +71,18 @@ class MainWindowTest : public ::testing::Test {
   testsupport::ScopedScript script;
   testsupport::AppWindows windows;
   std::unique_ptr<TMainForm1>& form = windows.form;
+};
+
+// Counts the times a window is shown.
+struct ShowCounter : QObject {
+  explicit ShowCounter(QWidget* w) : watched(w) { w->installEventFilter(this); }
+  ~ShowCounter() override { watched->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Show) ++count;
+    return false;
+  }
+  QWidget* watched;
+  int count = 0;
 };
 
 const char* const kTitles[] = {" No.", " 変換元ﾌｧｲﾙ名", " ﾊﾞｲﾄ数", " 色数", " ﾋﾟｸｾﾙ数", " 解像度", " 圧縮方法", " 拡張子"};
@@ -185,8 +199,10 @@ TEST_F(MainWindowTest, FilesDroppedFromAFileManagerArrive) {
   EXPECT_EQ(form->StringGrid1->Cells(2, 1), "3060");
   script.script().answers = {IDYES, IDNO};
   form->SpeedButton1_2Click();
-  EXPECT_TRUE(platform::FileExists(dir.path() + "\xff\xfe.jpg") || platform::FileExists(odd));
-  EXPECT_TRUE(platform::FileExists(dir.path() + "scan.tif"));
+  // No option ticked and the right extensions already: both keep their names exactly.
+  EXPECT_EQ(TempDir::Read(odd), TempDir::Read(Fixture("photo.jpg")));
+  EXPECT_EQ(TempDir::Read(plain), TempDir::Read(Fixture("g4.tif")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
   form->CheckBox1->setChecked(true);
   script.script().answers = {IDYES, IDNO};
   form->SpeedButton1_2Click();
@@ -238,11 +254,19 @@ TEST_F(MainWindowTest, OpenDialogRegistersExistingSelections) {
   EXPECT_EQ(ProgressForm1->Label6->text(), "3");
   EXPECT_EQ(ProgressForm1->Label5->text(), "2");
 
-  // A cancelled dialog, and a selection of missing files into an empty list.
+  // A cancelled dialog registers nothing, even with files in its answer, and shows no
+  // progress window.
+  ShowCounter shows(ProgressForm1);
+  script.script().opens.push_back({false, {photo, x}, 1});
+  form->SpeedButton1_1Click();
+  EXPECT_EQ(form->FileCount, 2);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 3);
+  EXPECT_EQ(shows.count, 0);
+
+  // A selection of missing files into an empty list.
   form->SpeedButton1_4Click();
   form->SpeedButton1_4Click();
   EXPECT_EQ(form->FileCount, 0);
-  form->SpeedButton1_1Click();
   script.script().opens.push_back({true, {dir.path() + "none.png"}, 1});
   form->SpeedButton1_1Click();
   EXPECT_EQ(form->FileCount, 0);
@@ -264,9 +288,13 @@ TEST_F(MainWindowTest, SortIgnoresCaseAndKeepsTitlesFirst) {
   EXPECT_EQ(Row(2), (std::vector<std::string>{" file 2", "/X/A.jpg", "2", "256", "2x2", "96dpi", "NON", ".jpg"}));
   EXPECT_EQ(Row(3)[1], "/x/b.jpg");
 
-  // No answers Yes: nothing changes. One file: no question.
+  // No leaves an unsorted list as it is. One file: no question.
+  Fill({{" file 1", "/x/c.jpg", "1"}, {" file 2", "/x/a.jpg", "2"}});
+  script.script().answers = {IDNO};
   form->SpeedButton1_3Click();
-  EXPECT_EQ(Row(1)[1], "/x/a.gif");
+  EXPECT_EQ(script.log().messages.size(), 2u);
+  EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", "/x/c.jpg", "1", "", "", "", "", ""}));
+  EXPECT_EQ(Row(2)[1], "/x/a.jpg");
   Fill({{" file 1", "/only.jpg", "", "", "", "", "", ""}});
   form->StringGrid1->SetRowCount(2);
   const auto asked = script.log().messages.size();
@@ -391,4 +419,52 @@ TEST_F(MainWindowTest, RenameRunEndToEnd) {
   ProgressForm1->Step("palette96_256_96dpi.png", 2);
   ProgressForm1->grab().save(QString::fromStdString(shots + "progress_window.png"));
   ProgressForm1->close();
+}
+
+// Registration previews row 1 once, after the last file, not once per file; the progress
+// window's file name line starts empty instead of showing the last run's name.
+TEST_F(MainWindowTest, RegistrationPreviewsRowOneOnceAtTheEnd) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 5; ++i) files.push_back(Copy("photo.jpg", "p" + std::to_string(i) + ".jpg"));
+  std::vector<std::string> previews;
+  form->ZqSlide1->OnStartSlide = [&](QObject*, short, const std::string&, const std::string& name) {
+    previews.push_back(name);
+  };
+  ProgressForm1->Step("/old/run/last.jpg", 9);
+  std::vector<QString> nameLineAtLoad;
+  form->ZqFile1->OnStartLoad = [&](QObject*, const std::string&) {
+    nameLineAtLoad.push_back(ProgressForm1->Label4->text());
+  };
+  form->WMDropFiles(files);
+  ASSERT_EQ(form->FileCount, 5);
+  EXPECT_EQ(previews, (std::vector<std::string>{"p0.jpg"}));
+  ASSERT_EQ(nameLineAtLoad.size(), 5u);
+  EXPECT_EQ(nameLineAtLoad[0], "") << "the previous run's name is gone";
+  EXPECT_EQ(nameLineAtLoad[1], QString::fromStdString(files[0]));
+
+  // The open dialog's registration too.
+  previews.clear();
+  script.script().opens.push_back({true, {files[3], files[4]}, 1});
+  form->SpeedButton1_1Click();
+  EXPECT_EQ(form->FileCount, 7);
+  EXPECT_EQ(previews, (std::vector<std::string>{"p0.jpg"}));
+}
+
+// A file whose header reads but whose pixels do not decode still gets its texts and is
+// renamed; only a file whose header does not read is refused.
+TEST_F(MainWindowTest, AFileWhosePixelsDoNotDecodeKeepsItsHeaderTexts) {
+  const std::string photo = TempDir::Read(Fixture("photo.jpg"));
+  const std::string noScan = dir.Write("noscan.jpg", photo.substr(0, photo.find("\xff\xda")));
+  const std::string fake = dir.Write("fake.png", "not an image at all");
+  form->WMDropFiles({noScan, fake});
+  ASSERT_EQ(form->FileCount, 2);
+  EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", noScan, "274", "RGB24", "640x480", "72dpi", "BASELINE", ".jpg"}));
+  ASSERT_EQ(script.log().messages.size(), 1u) << "only the file that is no image is refused";
+  EXPECT_EQ(script.log().messages[0].text.rfind(fake, 0), 0u);
+
+  form->CheckBox3->setChecked(true);
+  script.script().answers = {IDYES, IDNO};
+  form->SpeedButton1_2Click();
+  EXPECT_TRUE(platform::FileExists(dir.path() + "noscan_640x480.jpg"));
+  EXPECT_TRUE(platform::FileExists(fake));
 }

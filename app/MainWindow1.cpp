@@ -322,10 +322,8 @@ bool TMainForm1::Confirm(const char* question) {
   return MessageBoxA(this, question, kConfirmTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-std::string TMainForm1::InformationAddress() const {
-  char exe[platform::MaxPath];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  const std::string name = platform::RemoveFileExt(platform::ExtractFileName(exe));
+std::string TMainForm1::InformationAddress(const std::string& programPath) {
+  const std::string name = platform::RemoveFileExt(platform::ExtractFileName(programPath));
   // The name is percent-encoded: a blank, "&" or "#" in it would otherwise end the
   // query or make the text no address at all.
   const QByteArray sn = QByteArray(name.data(), static_cast<qsizetype>(name.size())).toPercentEncoding();
@@ -611,6 +609,8 @@ void TMainForm1::N1_1Click() {
 }
 
 void TMainForm1::N1_2Click() {
-  const std::string address = InformationAddress();
+  char exe[platform::MaxPath];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  const std::string address = InformationAddress(exe);
   ShellExecuteA(this, "OPEN", address.c_str(), "", "", 1);
 }

@@ -79,8 +79,8 @@ class TMainForm1 : public QMainWindow {
   void N1_1Click();                                          // user's guide
   void N1_2Click();                                          // information page
 
-  // The address of the information page.
-  std::string InformationAddress() const;
+  // The address of the information page for the program at programPath.
+  static std::string InformationAddress(const std::string& programPath);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

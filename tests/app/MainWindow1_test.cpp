@@ -11,6 +11,9 @@
 #include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
+#include <QUrlQuery>
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
@@ -368,6 +371,39 @@ TEST_F(MainWindowTest, HelpOpensTheGuideAndTheInformationPage) {
   EXPECT_EQ(opened[1].scheme(), "http");
   EXPECT_EQ(opened[1].path(), "/info.php");
   EXPECT_EQ(opened[1].query().toStdString(), "pf=w&sn=MainWindow1_test");
+
+  // A name with a blank, an ampersand or a hash still makes one valid address.
+  const QUrl odd = platform::ShellTarget(TMainForm1::InformationAddress("/opt/my tools/photo tool&#2.exe"));
+  EXPECT_EQ(odd.scheme(), "http");
+  EXPECT_EQ(odd.path(), "/info.php");
+  const QUrlQuery query(odd);
+  EXPECT_EQ(query.queryItemValue("pf"), "w");
+  EXPECT_EQ(query.queryItemValue("sn", QUrl::FullyDecoded), "photo tool&#2");
+}
+
+// Closing writes all seven settings in one replacement of the file.
+TEST_F(MainWindowTest, SettingsAreWrittenInOneReplacement) {
+  std::ofstream(Ini()) << "[SET]\r\nM_TOP=120\r\n";
+  form->show();
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, platform::ExecutableDir().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+  form->CheckBox4->setChecked(true);
+  form->close();
+  int replacements = 0;
+  alignas(inotify_event) char buffer[8192];
+  for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+    for (char* at = buffer; at < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(at);
+      if ((event->mask & IN_MOVED_TO) && event->len > 0 && std::string(event->name) == "Tesmarin.ini") ++replacements;
+      at += sizeof(inotify_event) + event->len;
+    }
+  ::close(watch);
+  EXPECT_EQ(replacements, 1);
+  const platform::TIniFile ini(Ini());
+  EXPECT_EQ(ini.ReadString("SET", "M_TOP", ""), "120");
+  EXPECT_EQ(ini.ReadString("SET", "DPI", ""), "1");
+  EXPECT_EQ(ini.ReadString("SET", "TYPE", ""), "0");
 }
 
 // The whole road offscreen: three files dropped, two options ticked, the run confirmed,

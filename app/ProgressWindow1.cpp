@@ -84,6 +84,8 @@ void TProgressForm1::Start(int total) {
   ProgressBar1->SetMax(total);
   ProgressBar1->SetPosition(0);
   show();
+  // A window just shown is mapped by the event loop; user input stays queued.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   RepaintNow();
 }
 
@@ -95,7 +97,7 @@ void TProgressForm1::Step(const std::string& item, int number) {
 }
 
 void TProgressForm1::RepaintNow() {
-  // A window just shown is mapped by the event loop; user input stays queued.
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // This window alone: running the event loop here would repaint the main window (its
+  // whole file list) after every file, which costs far more than reading a small file.
   repaint();
 }

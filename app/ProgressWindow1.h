@@ -27,7 +27,7 @@ class TProgressForm1 : public QWidget {
   // then close(). Each repaints the window at once.
   void Start(int total);
   void Step(const std::string& item, int number);
-  // Paints the window now, without taking any input.
+  // Paints this window now, without taking any input or painting other windows.
   void RepaintNow();
 };
 

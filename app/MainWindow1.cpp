@@ -8,7 +8,9 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
@@ -194,7 +196,11 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
   StringGrid1->setObjectName("StringGrid1");
   StringGrid1->SetColWidths({40, 154, 52, 41, 70, 46, 61, 47});
   StringGrid1->SetRowHeights(16, 15, 16);
-  StringGrid1->setStyleSheet("QHeaderView::section { background: silver; border: 1px solid gray; padding-left: 1px; }");
+  // The fixed cells and the empty header area below the last row label are silver.
+  StringGrid1->setStyleSheet(
+      "QHeaderView { background: silver; } "
+      "QHeaderView::section { background: silver; border: 1px solid gray; padding-left: 1px; }");
+  StringGrid1->setFont(font());
   SetHint(StringGrid1, "リネームする対象ファイル一覧");
   StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) { StringGrid1SelectCell(col, row, canSelect); };
   ZqSlide1 = new TVZqSlide(Splitter2);
@@ -232,8 +238,39 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm1::~TMainForm1() = default;
 
+namespace {
+
+// Shows the hint of a disabled menu item in the status bar while the pointer is on it;
+// the menu itself shows hints of enabled items only.
+class DisabledItemHints : public QObject {
+ public:
+  DisabledItemHints(QMenu* menu, QStatusBar* bar) : QObject(menu), menu_(menu), bar_(bar) {
+    menu->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseMove) {
+      const QAction* a = menu_->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (a && !a->isEnabled() && !a->isSeparator()) bar_->showMessage(a->statusTip());
+      else if (a != shown_ && shown_) bar_->clearMessage();
+      shown_ = a && !a->isEnabled() ? a : nullptr;
+    } else if (event->type() == QEvent::Hide && shown_) {
+      bar_->clearMessage();
+      shown_ = nullptr;
+    }
+    return false;
+  }
+
+ private:
+  QMenu* menu_;
+  QStatusBar* bar_;
+  const QAction* shown_ = nullptr;
+};
+
+}  // namespace
+
 void TMainForm1::BuildMenu() {
   QMenu* file = menuBar()->addMenu(Q("ファイル(&F)"));
+  new DisabledItemHints(file, statusBar());
   auto item = [this](QMenu* menu, const char* caption, const char* hint, QKeySequence key, void (TMainForm1::*handler)()) {
     QAction* a = menu->addAction(Q(caption));
     a->setStatusTip(Q(hint));
@@ -286,13 +323,18 @@ void TMainForm1::BuildOptions() {
     l->setGeometry(geometry);
     l->setAutoFillBackground(true);
     l->setStyleSheet(style);
+    l->setFont(font());
     return l;
   };
   auto check = [this](const char* caption, const char* hint, QRect geometry, int grey) {
     auto* c = new QCheckBox(Q(caption), Panel2);
     c->setGeometry(geometry);
     c->setAutoFillBackground(true);
-    c->setStyleSheet(QString("QCheckBox { background: rgb(%1,%1,%1); }").arg(grey));
+    // The indicator sits 2 pixels from its caption so that the caption, final "_"
+    // included, fits the given width in the 12-pixel face. A widget with a style sheet
+    // takes the application's font rather than its parent's, so the face is set on it.
+    c->setStyleSheet(QString("QCheckBox { background: rgb(%1,%1,%1); spacing: 2px; }").arg(grey));
+    c->setFont(font());
     SetHint(c, hint);
     return c;
   };

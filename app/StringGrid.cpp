@@ -66,7 +66,7 @@ class CornerPainter : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == corner_ && event->type() == QEvent::Paint) {
       QPainter p(corner_);
-      p.fillRect(corner_->rect(), corner_->palette().button());
+      p.fillRect(corner_->rect(), TStringGrid::kFixedColor);
       p.setPen(corner_->palette().mid().color());
       p.drawLine(corner_->rect().topRight(), corner_->rect().bottomRight());
       p.drawLine(corner_->rect().bottomLeft(), corner_->rect().bottomRight());

@@ -15,6 +15,10 @@ class TStringGrid : public QTableView {
   Q_OBJECT
  public:
   TStringGrid(int colCount, QWidget* parent = nullptr);
+
+  // The colour of the fixed cells (row 0 and column 0) and of the empty area beside them:
+  // silver (clSilver).
+  static constexpr QRgb kFixedColor = 0xFFC0C0C0;
   ~TStringGrid() override;
 
   int ColCount() const { return colCount_; }

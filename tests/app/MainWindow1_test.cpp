@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -503,4 +509,54 @@ TEST_F(MainWindowTest, AFileWhosePixelsDoNotDecodeKeepsItsHeaderTexts) {
   form->SpeedButton1_2Click();
   EXPECT_TRUE(platform::FileExists(dir.path() + "noscan_640x480.jpg"));
   EXPECT_TRUE(platform::FileExists(fake));
+}
+
+// The captions are drawn in IPA P Gothic at 12 pixels, as the font substitution promises,
+// and each fits its control's given width: no final "_" is cut.
+TEST_F(MainWindowTest, CaptionsUseTheUiFaceAndFitTheirWidths) {
+  form->show();
+  for (QCheckBox* c : {form->CheckBox1, form->CheckBox2, form->CheckBox3, form->CheckBox4, form->CheckBox5}) {
+    const QFontInfo info(c->font());
+    EXPECT_EQ(info.family().toStdString(), "IPAPGothic") << c->text().toStdString();
+    EXPECT_EQ(info.pixelSize(), 12) << c->text().toStdString();
+    QStyleOptionButton option;
+    option.initFrom(c);
+    option.text = c->text();
+    const QRect contents = c->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, c);
+    EXPECT_GE(contents.width(), c->fontMetrics().horizontalAdvance(c->text())) << c->text().toStdString();
+    EXPECT_LE(contents.right(), c->width() - 1) << c->text().toStdString();
+  }
+  for (QLabel* l : {form->Label1, form->Label2})
+    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << l->text().toStdString();
+}
+
+// A disabled menu item shows its hint in the status bar too.
+TEST_F(MainWindowTest, DisabledMenuItemsShowTheirHints) {
+  form->show();
+  QMenu* file = form->F2->associatedObjects().isEmpty() ? nullptr : qobject_cast<QMenu*>(form->F2->associatedObjects()[0]);
+  ASSERT_NE(file, nullptr);
+  file->popup(form->mapToGlobal(QPoint(10, 10)));
+  QCoreApplication::processEvents();
+  for (QAction* item : {form->F2, form->F4, form->F6, form->F7}) {
+    ASSERT_FALSE(item->isEnabled());
+    const QPoint at = file->actionGeometry(item).center();
+    QMouseEvent move(QEvent::MouseMove, at, file->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(file, &move);
+    EXPECT_EQ(form->statusBar()->currentMessage(), item->statusTip()) << item->text().toStdString();
+  }
+  file->hide();
+  EXPECT_EQ(form->statusBar()->currentMessage(), "");
+}
+
+// The " No." title cell and the empty area below the row labels are silver like the other
+// fixed cells.
+TEST_F(MainWindowTest, FixedCellsAndTheAreaBelowThemAreSilver) {
+  form->show();
+  QCoreApplication::processEvents();
+  const QImage grid = form->StringGrid1->grab().toImage();
+  const int labels = form->StringGrid1->verticalHeader()->width();
+  const QPoint corner(labels - 4, form->StringGrid1->horizontalHeader()->height() / 2);
+  const QPoint below(labels / 2, grid.height() - 30);
+  for (const QPoint& p : {corner, below})
+    EXPECT_EQ(QColor(grid.pixel(p)), QColor(192, 192, 192)) << p.x() << "," << p.y();
 }

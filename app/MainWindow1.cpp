@@ -504,7 +504,8 @@ void TMainForm1::SpeedButton1_2Click() {
     }
     ProgressForm1->close();
     MessageBeep(0);
-    MessageBoxA(this, RenameReport(outcomes).c_str(), kAppTitle, MB_OK);
+    const RenameReportTexts report = RenameReport(outcomes);
+    MessageBoxDetails(this, report.text, kAppTitle, MB_OK, report.details);
     SpeedButton1_5Click();
   } catch (const std::exception&) {
     MessageBeep(0);

@@ -34,7 +34,7 @@ namespace {
 // Answers every question with Yes, so the list can be cleared between runs.
 class YesDialogs final : public platform::Dialogs {
  public:
-  int MessageBox(QWidget*, const std::string&, const std::string&, UINT type) override {
+  int MessageBox(QWidget*, const std::string&, const std::string&, UINT type, const std::string&) override {
     return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
   }
   void MessageBeep(UINT) override {}

@@ -1,14 +1,16 @@
 #include "imaging/components/Zqfile.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "imaging/engine/Zqdispinit.h"
+#include "imaging/engine/Zqdllprocs.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
+
+using zqdllprocs::Ready;
+using zqdllprocs::TakeStatus;
 
 namespace {
 
@@ -32,21 +34,19 @@ NameBuffer BufferWith(const std::string& text) {
 }  // namespace
 
 bool TCExif::GetExifInfo(const std::string& fileName) {
-  if (!ZqJpegExifInfo) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqJpegExifInfo)) return false;
   ZqExifInfo values{};
   const bool ok = ZqJpegExifInfo(fileName.c_str(), &values) != 0;
   if (ok) Values = values;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 TVZqFile::TVZqFile(QObject* owner) : TVZqNoUiControl(owner) {
   const int r = InitializeZQ(kZqKindImage);
   if (r != -1 && (r >> 16) == 1) Zqdispinit::Initialize();
-  g_progressOwner = nullptr;
+  // The progress owner is left alone: a component made by a progress handler must not
+  // take the running operation's callbacks away.
 }
 
 TVZqFile::~TVZqFile() {
@@ -89,7 +89,8 @@ void TVZqFile::DoEndSave(const std::string& fileName) {
   if (OnEndSave) OnEndSave(this, fileName);
 }
 
-void TVZqFile::ProgressSetUp() {
+QPointer<TVZqFile> TVZqFile::ProgressSetUp() {
+  QPointer<TVZqFile> previous(g_progressOwner);
   FLastPercent = 0;
   Cancel = false;
   FCallback = nullptr;
@@ -99,13 +100,14 @@ void TVZqFile::ProgressSetUp() {
     g_progressOwner = this;
     FCallback = &TVZqFile::ProgressCallback;
   }
+  return previous;
 }
 
-void TVZqFile::ProgressTakeDown() {
+void TVZqFile::ProgressTakeDown(const QPointer<TVZqFile>& previous) {
   FLastPercent = 0;
   Cancel = false;
   FCallback = nullptr;
-  g_progressOwner = nullptr;
+  g_progressOwner = previous.data();
 }
 
 BOOL TVZqFile::ProgressCallback(int percent) {
@@ -122,10 +124,7 @@ BOOL TVZqFile::ProgressCallback(int percent) {
 }
 
 bool TVZqFile::GetImagefileType() {
-  if (!ZqFileType) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFileType)) return false;
   ZqFileInfo info{};
   const bool ok = ZqFileType(FFileName.c_str(), FLoadPage, &info) != 0;
   if (ok) {
@@ -142,18 +141,15 @@ bool TVZqFile::GetImagefileType() {
     InfoValue36 = info.value36;
     Comment.assign(info.comment, strnlen(info.comment, sizeof info.comment));
   }
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : kZqStatusNoEntry;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::LoadFile(TVZqLoadFile mode) {
   ImgHandle = 0;
-  if (!ZqFileLoad) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFileLoad)) return false;
   DoStartLoad(FFileName);
-  ProgressSetUp();
+  const QPointer<TVZqFile> previous = ProgressSetUp();
   const char* name = FFileName.c_str();
   const char *cap = Caption.c_str(), *msg = Message.c_str(), *btn = ButtonName.c_str();
   // Each loader of the table is called only when present; a missing one leaves status 0.
@@ -189,20 +185,17 @@ bool TVZqFile::LoadFile(TVZqLoadFile mode) {
     case vzqLoadSXFSFC: vector(ZqSxfSfcFileLoad); break;
   }
   WORD status = 0;
-  if (called && ZqGetErrorStatus) status = ZqGetErrorStatus();
+  if (called) status = TakeStatus();
   ErrorStatus = status;
-  ProgressTakeDown();
+  ProgressTakeDown(previous);
   DoEndLoad(FFileName);
   return ImgHandle != 0;
 }
 
 bool TVZqFile::SaveFile(TVZqSaveFile mode) {
-  if (!ZqBmpFileSave) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqBmpFileSave)) return false;
   DoStartSave(FFileName);
-  ProgressSetUp();
+  const QPointer<TVZqFile> previous = ProgressSetUp();
   const char* name = FFileName.c_str();
   const char *cap = Caption.c_str(), *msg = Message.c_str(), *btn = ButtonName.c_str();
   const char* comment = Comment.c_str();
@@ -260,90 +253,71 @@ bool TVZqFile::SaveFile(TVZqSaveFile mode) {
                                           btn) != 0;
       break;
   }
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
-  ProgressTakeDown();
+  ErrorStatus = TakeStatus();
+  ProgressTakeDown(previous);
   DoEndSave(FFileName);
   return ok;
 }
 
-QWidget* TVZqFile::OwnerWindow() const {
-  if (auto* w = qobject_cast<QWidget*>(parent())) return w->window();
-  return QApplication::activeWindow();
-}
-
 bool TVZqFile::OpenFileDlg() {
-  if (!ZqOpenFileDlg) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqOpenFileDlg)) return false;
   NameBuffer buffer = BufferWith(FFileName);
-  const bool ok = ZqOpenFileDlg(OwnerWindow(), buffer.data(), FFilePath.c_str(), FFileExt.c_str(), EngineBool(Preview)) != 0;
+  const bool ok = ZqOpenFileDlg(ZqOwnerWindow(parent()), buffer.data(), FFilePath.c_str(), FFileExt.c_str(),
+                                EngineBool(Preview)) != 0;
   if (ok) SetFileName(buffer.data());
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::SaveFileDlg() {
-  if (!ZqSaveFileDlgEx) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqSaveFileDlgEx)) return false;
   NameBuffer buffer = BufferWith(FFileName);
   WORD type = SaveFileType;
-  const bool ok = ZqSaveFileDlgEx(OwnerWindow(), buffer.data(), FFilePath.c_str(), FFileExt.c_str(),
+  const bool ok = ZqSaveFileDlgEx(ZqOwnerWindow(parent()), buffer.data(), FFilePath.c_str(), FFileExt.c_str(),
                                   EngineBool(Preview), &type) != 0;
   if (ok) {
     SetFileName(buffer.data());
     SaveFileType = type;
   }
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::FTPDeleteFile(const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-  if (!ZqFTPDeleteFile) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFTPDeleteFile)) return false;
   if (!FitsPath(a) || !FitsPath(b) || !FitsPath(c) || !FitsPath(d)) {
     ErrorStatus = kZqStatusTextTooLong;
     return false;
   }
   const bool ok = ZqFTPDeleteFile(a.c_str(), b.c_str(), c.c_str(), d.c_str()) != 0;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::FTPRenameFile(const std::string& a, const std::string& b, const std::string& c, const std::string& d,
                              const std::string& e) {
-  if (!ZqFTPRenameFile) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFTPRenameFile)) return false;
   if (!FitsPath(a) || !FitsPath(b) || !FitsPath(c) || !FitsPath(d) || !FitsPath(e)) {
     ErrorStatus = kZqStatusTextTooLong;
     return false;
   }
   const bool ok = ZqFTPRenameFile(a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str()) != 0;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::Transfer(ZqTransfer_t entry, const std::string& a, const std::string& b, const std::string& c,
                         const std::string& d, LONG n) {
-  if (!entry) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, entry)) return false;
   if (!FitsPath(a) || !FitsPath(b) || !FitsPath(c) || !FitsPath(d)) {
     ErrorStatus = kZqStatusTextTooLong;
     return false;
   }
-  ProgressSetUp();
+  const QPointer<TVZqFile> previous = ProgressSetUp();
   const bool ok = entry(a.c_str(), b.c_str(), FFileName.c_str(), c.c_str(), d.c_str(), n, FCallback, Caption.c_str(),
                         Message.c_str(), ButtonName.c_str()) != 0;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
-  ProgressTakeDown();
+  ErrorStatus = TakeStatus();
+  ProgressTakeDown(previous);
   return ok;
 }
 
@@ -360,4 +334,4 @@ bool TVZqFile::HTTPPutFile(const std::string& a, const std::string& b, const std
   return Transfer(ZqHTTPPutFile, a, b, c, d, n);
 }
 
-void TVZqFile::About() { ShowZqAbout(OwnerWindow()); }
+void TVZqFile::About() { ShowZqAbout(ZqOwnerWindow(parent())); }

@@ -2,11 +2,12 @@
 // image files. Every operation is one guarded call into the imaging engine.
 #pragma once
 
+#include <QPointer>
 #include <functional>
 #include <string>
 
-#include "imaging/engine/Zqdllprocs.h"
 #include "imaging/engine/Zqinit.h"
+#include "imaging/engine/Zqproctypes.h"
 #include "platform/wintypes.h"
 
 class TVZqFile;
@@ -133,11 +134,13 @@ class TVZqFile : public TVZqNoUiControl {
   virtual void DoEndSave(const std::string& fileName);
 
  private:
-  void ProgressSetUp();
-  void ProgressTakeDown();
+  // An operation's progress begins and ends with these. The set-up answers the progress
+  // owner it found, which the take-down puts back: an operation run from a progress
+  // handler then leaves the outer operation its callbacks.
+  QPointer<TVZqFile> ProgressSetUp();
+  void ProgressTakeDown(const QPointer<TVZqFile>& previous);
   bool Transfer(ZqTransfer_t entry, const std::string& a, const std::string& b, const std::string& c, const std::string& d,
                 LONG n);
-  QWidget* OwnerWindow() const;
 
   std::string FFileExt = "BMP;JPG;TIF;PCX;FPX;PNG;GIF;JP2;JPC;J2K;WMF;EMF;DXF;SVG;P21;SFC";
   std::string FFileName, FFilePath;

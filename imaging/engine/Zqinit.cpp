@@ -1,5 +1,7 @@
 #include "imaging/engine/Zqinit.h"
 
+#include <QApplication>
+#include <QMainWindow>
 #include <array>
 
 #include "imaging/engine/Zqdllprocs.h"
@@ -29,7 +31,6 @@ void LoadLibraries() {
   for (int i = 0; i < kZqLibraryCount; ++i) {
     if (g_libraries[i]) continue;
     const ZqEntryGroup group = ZqEntries(static_cast<ZqLibrary>(i));
-    for (int e = 0; e < group.count; ++e) group.entries[e].assign(nullptr);
     const std::string name = std::string("Zq7") + kSuffixes[i];
     HMODULE module = LoadLibraryA(name.c_str());
     if (!module) continue;
@@ -40,9 +41,14 @@ void LoadLibraries() {
 }
 
 void ReleaseLibraries() {
-  for (HMODULE& module : g_libraries) {
-    if (module) FreeLibrary(module);
-    module = nullptr;
+  for (int i = 0; i < kZqLibraryCount; ++i) {
+    if (g_libraries[i]) FreeLibrary(g_libraries[i]);
+    g_libraries[i] = nullptr;
+    // A variable left holding an address into an unloaded library would send the next
+    // call (a utility routine needs no component alive) into unmapped memory; null, it
+    // is refused with status 14.
+    const ZqEntryGroup group = ZqEntries(static_cast<ZqLibrary>(i));
+    for (int e = 0; e < group.count; ++e) group.entries[e].assign(nullptr);
   }
 }
 
@@ -107,4 +113,13 @@ void ShowZqAbout(QWidget* owner) {
     text += std::string(library) + "\t" + (version.empty() ? "-" : version) + "\n";
   }
   MessageBoxA(owner, text.c_str(), "About", MB_OK | MB_ICONINFORMATION);
+}
+
+QWidget* ZqOwnerWindow(const QObject* owner) {
+  if (const auto* widget = qobject_cast<const QWidget*>(owner)) return widget->window();
+  // The window the user works in, not whichever one has the focus: a dialog shown from a
+  // component without owner must not end up parented to a passing tool window.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (qobject_cast<QMainWindow*>(window)) return window;
+  return nullptr;
 }

@@ -45,19 +45,26 @@ std::optional<CompressionTexts> CompressionTextsFor(int code) {
   }
 }
 
-std::optional<AttributeTexts> ReadAttributes(TVZqFile& file, TVZqCommon& common, const std::string& path,
-                                             const std::function<void(HGLOBAL)>& rasterLoaded) {
+FileReading ReadAttributes(TVZqFile& file, TVZqCommon& common, const std::string& path, PixelRead pixels,
+                           const std::function<void(HGLOBAL)>& rasterLoaded) {
+  FileReading reading;
   file.SetFileName(path);
-  const bool loaded = file.LoadFile(vzqLoad);
-  const HGLOBAL image = file.ImgHandle;
-  const bool typed = loaded && file.GetImagefileType();
-  common.ImgHandle = image;
-  if (image != 0 && common.GetImageType() && common.ImageKind == vzqRasterImage && rasterLoaded) rasterLoaded(image);
-  // The image is released whatever its kind, and whether or not the reading succeeded.
-  common.ImgHandle = image;
-  if (image != 0) common.FreeMemory();
-  common.ImgHandle = 0;
-  if (!typed) return std::nullopt;
+  HGLOBAL image = 0;
+  if (pixels == PixelRead::Decode) {
+    reading.decoded = file.LoadFile(vzqLoad) && file.ImgHandle != 0;
+    reading.loadStatus = file.ErrorStatus;
+    image = file.ImgHandle;
+  }
+  const bool typed = file.GetImagefileType();
+  if (image != 0) {
+    common.ImgHandle = image;
+    if (common.GetImageType() && common.ImageKind == vzqRasterImage && rasterLoaded) rasterLoaded(image);
+    // The image is released whatever its kind.
+    common.ImgHandle = image;
+    common.FreeMemory();
+    common.ImgHandle = 0;
+  }
+  if (!typed) return reading;
 
   AttributeTexts texts;
   texts.bytes = std::to_string(file.FileSize);
@@ -68,7 +75,8 @@ std::optional<AttributeTexts> ReadAttributes(TVZqFile& file, TVZqCommon& common,
     texts.compression = c->name;
     texts.extension = c->extension;
   }
-  return texts;
+  reading.texts = std::move(texts);
+  return reading;
 }
 
 std::string BuildNewFileName(const std::string& path, const AttributeTexts& texts, const RenameOptions& options) {

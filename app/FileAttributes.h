@@ -31,12 +31,26 @@ struct CompressionTexts {
 };
 std::optional<CompressionTexts> CompressionTextsFor(int code);
 
-// Reads one file: names it, loads it, reads its header information and its image kind,
-// and frees the image again. rasterLoaded, when given, sees a raster image while it is
-// loaded (the progress window's thumbnail). A failure that the engine reports gives no
-// texts, so a failed file never takes another file's values.
-std::optional<AttributeTexts> ReadAttributes(TVZqFile& file, TVZqCommon& common, const std::string& path,
-                                             const std::function<void(HGLOBAL)>& rasterLoaded = {});
+// Whether reading a file also decodes its pixels: the window does, for the thumbnail it
+// shows while the file is read, and so does a check that every file decodes; a listing
+// of the attributes alone reads headers only.
+enum class PixelRead { Skip, Decode };
+
+// What reading one file found. The texts come from the file's header alone, so a file
+// whose header reads has them even when its pixels cannot be decoded (a 12-bit JPEG, a
+// floating-point TIFF); a file whose header does not read has none, so it never takes
+// another file's values.
+struct FileReading {
+  std::optional<AttributeTexts> texts;
+  bool decoded = false;  // PixelRead::Decode and the image loaded
+  WORD loadStatus = 0;   // the engine's status of the load
+};
+
+// Reads one file: names it, loads it when the pixels are wanted, reads its header
+// information and its image kind, and frees the image again. rasterLoaded, when given,
+// sees a raster image while it is loaded (the progress window's thumbnail).
+FileReading ReadAttributes(TVZqFile& file, TVZqCommon& common, const std::string& path, PixelRead pixels,
+                           const std::function<void(HGLOBAL)>& rasterLoaded = {});
 
 // The five rename options, in the order their texts are appended.
 struct RenameOptions {

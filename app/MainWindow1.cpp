@@ -8,7 +8,9 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +25,7 @@
 #include "app/FileAttributes.h"
 #include "app/ProgressWindow1.h"
 #include "app/RenameRun.h"
+#include "app/SettingsLocation.h"
 #include "app/StringGrid.h"
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqdisp.h"
@@ -200,7 +203,11 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
   StringGrid1->setObjectName("StringGrid1");
   StringGrid1->SetColWidths({40, 154, 52, 41, 70, 46, 61, 47});
   StringGrid1->SetRowHeights(16, 15, 16);
-  StringGrid1->setStyleSheet("QHeaderView::section { background: silver; border: 1px solid gray; padding-left: 1px; }");
+  // The fixed cells and the empty header area below the last row label are silver.
+  StringGrid1->setStyleSheet(
+      "QHeaderView { background: silver; } "
+      "QHeaderView::section { background: silver; border: 1px solid gray; padding-left: 1px; }");
+  StringGrid1->setFont(font());
   SetHint(StringGrid1, "リネームする対象ファイル一覧");
   StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) { StringGrid1SelectCell(col, row, canSelect); };
   ZqSlide1 = new TVZqSlide(Splitter2);
@@ -238,8 +245,39 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm1::~TMainForm1() = default;
 
+namespace {
+
+// Shows the hint of a disabled menu item in the status bar while the pointer is on it;
+// the menu itself shows hints of enabled items only.
+class DisabledItemHints : public QObject {
+ public:
+  DisabledItemHints(QMenu* menu, QStatusBar* bar) : QObject(menu), menu_(menu), bar_(bar) {
+    menu->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseMove) {
+      const QAction* a = menu_->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (a && !a->isEnabled() && !a->isSeparator()) bar_->showMessage(a->statusTip());
+      else if (a != shown_ && shown_) bar_->clearMessage();
+      shown_ = a && !a->isEnabled() ? a : nullptr;
+    } else if (event->type() == QEvent::Hide && shown_) {
+      bar_->clearMessage();
+      shown_ = nullptr;
+    }
+    return false;
+  }
+
+ private:
+  QMenu* menu_;
+  QStatusBar* bar_;
+  const QAction* shown_ = nullptr;
+};
+
+}  // namespace
+
 void TMainForm1::BuildMenu() {
   QMenu* file = menuBar()->addMenu(Q("ファイル(&F)"));
+  new DisabledItemHints(file, statusBar());
   auto item = [this](QMenu* menu, const char* caption, const char* hint, QKeySequence key, void (TMainForm1::*handler)()) {
     QAction* a = menu->addAction(Q(caption));
     a->setStatusTip(Q(hint));
@@ -292,13 +330,18 @@ void TMainForm1::BuildOptions() {
     l->setGeometry(geometry);
     l->setAutoFillBackground(true);
     l->setStyleSheet(style);
+    l->setFont(font());
     return l;
   };
   auto check = [this](const char* caption, const char* hint, QRect geometry, int grey) {
     auto* c = new QCheckBox(Q(caption), Panel2);
     c->setGeometry(geometry);
     c->setAutoFillBackground(true);
-    c->setStyleSheet(QString("QCheckBox { background: rgb(%1,%1,%1); }").arg(grey));
+    // The indicator sits 2 pixels from its caption so that the caption, final "_"
+    // included, fits the given width in the 12-pixel face. A widget with a style sheet
+    // takes the application's font rather than its parent's, so the face is set on it.
+    c->setStyleSheet(QString("QCheckBox { background: rgb(%1,%1,%1); spacing: 2px; }").arg(grey));
+    c->setFont(font());
     SetHint(c, hint);
     return c;
   };
@@ -328,13 +371,12 @@ bool TMainForm1::Confirm(const char* question) {
   return MessageBoxA(this, question, kConfirmTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-std::string TMainForm1::SettingsPath() const { return platform::ExecutableDir() + "Tesmarin.ini"; }
-
-std::string TMainForm1::InformationAddress() const {
-  char exe[platform::MaxPath];
-  GetModuleFileNameA(nullptr, exe, sizeof exe);
-  const std::string name = platform::RemoveFileExt(platform::ExtractFileName(exe));
-  return std::string("http://") + TESMARIN_INFO_HOST + "/info.php?pf=w&sn=" + name;
+std::string TMainForm1::InformationAddress(const std::string& programPath) {
+  const std::string name = platform::RemoveFileExt(platform::ExtractFileName(programPath));
+  // The name is percent-encoded: a blank, "&" or "#" in it would otherwise end the
+  // query or make the text no address at all.
+  const QByteArray sn = QByteArray(name.data(), static_cast<qsizetype>(name.size())).toPercentEncoding();
+  return std::string("http://") + TESMARIN_INFO_HOST + "/info.php?pf=w&sn=" + sn.toStdString();
 }
 
 // Registration
@@ -425,7 +467,11 @@ void TMainForm1::Button1Click() {
   std::optional<AttributeTexts> texts;
   try {
     ProgressForm1->ClearThumbnail();
-    texts = ReadAttributes(*ZqFile1, *ZqCommon1, path, [](HGLOBAL image) { ProgressForm1->ShowThumbnail(image); });
+    // The pixels are loaded for the progress window's thumbnail; the texts need only the
+    // header, so a file whose pixels do not decode still gets them.
+    texts = ReadAttributes(*ZqFile1, *ZqCommon1, path, PixelRead::Decode,
+                           [](HGLOBAL image) { ProgressForm1->ShowThumbnail(image); })
+                .texts;
   } catch (const std::exception&) {
     texts.reset();
   }
@@ -469,7 +515,8 @@ void TMainForm1::SpeedButton1_2Click() {
     }
     ProgressForm1->close();
     MessageBeep(0);
-    MessageBoxA(this, RenameReport(outcomes).c_str(), kAppTitle, MB_OK);
+    const RenameReportTexts report = RenameReport(outcomes);
+    MessageBoxDetails(this, report.text, kAppTitle, MB_OK, report.details);
     SpeedButton1_5Click();
   } catch (const std::exception&) {
     MessageBeep(0);
@@ -559,16 +606,19 @@ void TMainForm1::StringGrid1SelectCell(int, int row, bool&) {
 
 // Settings, exit and help
 
-void TMainForm1::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (!shown_) {
+void TMainForm1::setVisible(bool visible) {
+  // The settings apply when the window is first shown, before its native window exists:
+  // only then does a move place the frame, not the client area, at the stored position.
+  if (visible && !shown_) {
     shown_ = true;
     FormShow();
   }
+  QMainWindow::setVisible(visible);
 }
 
 void TMainForm1::FormShow() {
-  const platform::TIniFile ini(SettingsPath());
+  const platform::TIniFile ini(LocateSettings(CurrentSettingsEnvironment()).read);
+  // Top and Left are the frame's, both when stored and when restored.
   const int top = static_cast<int>(ini.ReadInteger(kSection, "M_TOP", y()));
   const int left = static_cast<int>(ini.ReadInteger(kSection, "M_LEFT", x()));
   move(left, top);
@@ -580,14 +630,19 @@ void TMainForm1::FormShow() {
 }
 
 void TMainForm1::FormClose() {
-  platform::TIniFile ini(SettingsPath());
-  ini.WriteInteger(kSection, "M_TOP", y());
-  ini.WriteInteger(kSection, "M_LEFT", x());
+  const std::string path = LocateSettings(CurrentSettingsEnvironment()).write;
+  if (path.empty() || !MakeSettingsFolder(path)) throw platform::EIniFileException(path);
+  // All seven keys go in one replacement of the file.
+  platform::TMemIniFile ini(path);
+  const QPoint frame = frameGeometry().topLeft();
+  ini.WriteInteger(kSection, "M_TOP", frame.y());
+  ini.WriteInteger(kSection, "M_LEFT", frame.x());
   ini.WriteBool(kSection, "BYTE", CheckBox1->isChecked());
   ini.WriteBool(kSection, "BIT", CheckBox2->isChecked());
   ini.WriteBool(kSection, "PIXEL", CheckBox3->isChecked());
   ini.WriteBool(kSection, "DPI", CheckBox4->isChecked());
   ini.WriteBool(kSection, "TYPE", CheckBox5->isChecked());
+  ini.UpdateFile();
 }
 
 void TMainForm1::closeEvent(QCloseEvent* event) {
@@ -608,6 +663,8 @@ void TMainForm1::N1_1Click() {
 }
 
 void TMainForm1::N1_2Click() {
-  const std::string address = InformationAddress();
+  char exe[platform::MaxPath];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  const std::string address = InformationAddress(exe);
   ShellExecuteA(this, "OPEN", address.c_str(), "", "", 1);
 }

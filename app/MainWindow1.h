@@ -73,19 +73,17 @@ class TMainForm1 : public QMainWindow {
   void SpeedButton1_4Click();                                // delete
   void SpeedButton1_5Click();                                // clear
   void StringGrid1SelectCell(int col, int row, bool& canSelect);  // preview of a row
-  void FormShow();
+  void FormShow();  // run by the first setVisible(true), before the native window exists
+  void setVisible(bool visible) override;
   void FormClose();
   void F9Click();
   void N1_1Click();                                          // user's guide
   void N1_2Click();                                          // information page
 
-  // The settings file beside the executable.
-  std::string SettingsPath() const;
-  // The address of the information page.
-  std::string InformationAddress() const;
+  // The address of the information page for the program at programPath.
+  static std::string InformationAddress(const std::string& programPath);
 
  protected:
-  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -106,11 +106,15 @@ TProgressForm1::TProgressForm1(QWidget* parent)
 }
 
 void TProgressForm1::Start(int total) {
+  // The file name line belongs to the run that starts: the last run's name goes.
+  Label4->SetCaption("");
   Label5->SetCaption("0");
   Label6->SetCaption(std::to_string(total));
   ProgressBar1->SetMax(total);
   ProgressBar1->SetPosition(0);
   show();
+  // A window just shown is mapped by the event loop; user input stays queued.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   RepaintNow();
 }
 
@@ -134,7 +138,7 @@ void TProgressForm1::ShowThumbnail(HGLOBAL image) {
 }
 
 void TProgressForm1::RepaintNow() {
-  // A window just shown is mapped by the event loop; user input stays queued.
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // This window alone: running the event loop here would repaint the main window (its
+  // whole file list) after every file, which costs far more than reading a small file.
   repaint();
 }

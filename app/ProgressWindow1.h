@@ -38,7 +38,7 @@ class TProgressForm1 : public QWidget {
   // Shows a raster image fitted into the thumbnail at once and detaches it again, so
   // that the caller may free the image; the picture stays until the next one.
   void ShowThumbnail(HGLOBAL image);
-  // Paints the window now, without taking any input.
+  // Paints this window now, without taking any input or painting other windows.
   void RepaintNow();
 };
 

@@ -1,5 +1,7 @@
 #include "app/RenameRun.h"
 
+#include <algorithm>
+
 RenameOutcome RenameRow(const std::string& path, const std::optional<AttributeTexts>& texts,
                         const RenameOptions& options) {
   RenameOutcome outcome;
@@ -26,15 +28,27 @@ std::string RenameReason(const RenameOutcome& outcome) {
   return "名前を変更できませんでした";
 }
 
-std::string RenameReport(const std::vector<RenameOutcome>& outcomes) {
-  std::string text = "リネーム処理は終了しました。";
-  std::string kept;
+RenameReportTexts RenameReport(const std::vector<RenameOutcome>& outcomes) {
+  constexpr int kNamesShown = 10;
+  RenameReportTexts report{"リネーム処理は終了しました。", {}};
+  std::vector<std::pair<std::string, int>> reasons;  // in the order they first occur
+  std::string names;
   int count = 0;
   for (const auto& o : outcomes) {
     if (o.renamed()) continue;
+    const std::string reason = RenameReason(o);
+    const auto it = std::find_if(reasons.begin(), reasons.end(), [&](const auto& r) { return r.first == reason; });
+    if (it == reasons.end()) reasons.emplace_back(reason, 1);
+    else ++it->second;
+    const std::string line = o.from + " : " + reason;
+    if (count < kNamesShown) names += "\n" + line;
+    report.details += (report.details.empty() ? "" : "\n") + line;
     ++count;
-    kept += "\n" + o.from + " : " + RenameReason(o);
   }
-  if (count > 0) text += "\n\n名前を変更できなかったファイル (" + std::to_string(count) + "):" + kept;
-  return text;
+  if (count == 0) return report;
+  report.text += "\n\n名前を変更できなかったファイル (" + std::to_string(count) + "):";
+  for (const auto& [reason, n] : reasons) report.text += "\n  " + reason + " : " + std::to_string(n);
+  report.text += "\n" + names;
+  if (count > kNamesShown) report.text += "\n… ほか " + std::to_string(count - kNamesShown) + " 件 (詳細を参照)";
+  return report;
 }

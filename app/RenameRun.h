@@ -26,5 +26,11 @@ RenameOutcome RenameRow(const std::string& path, const std::optional<AttributeTe
 // Why a file kept its name, as the report says it.
 std::string RenameReason(const RenameOutcome& outcome);
 
-// "リネーム処理は終了しました。", followed by the files that kept their names and why.
-std::string RenameReport(const std::vector<RenameOutcome>& outcomes);
+// The closing report: "リネーム処理は終了しました。" first, then how many files kept their
+// names for each reason and the first ten of them, so the box stays small however many
+// there are; the details list every one.
+struct RenameReportTexts {
+  std::string text;
+  std::string details;  // empty when every file was renamed
+};
+RenameReportTexts RenameReport(const std::vector<RenameOutcome>& outcomes);

@@ -34,10 +34,19 @@ class StringGridModel : public QAbstractTableModel {
     else if (col == 0 && row > 0) emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
     else if (row > 0 && col > 0) emit dataChanged(index(row - 1, col - 1), index(row - 1, col - 1));
   }
-  void Reset(const std::function<void()>& change) {
-    beginResetModel();
-    change();
-    endResetModel();
+  // Grows or shrinks the data rows, telling the view which rows came or went, so the
+  // view keeps its state instead of being rebuilt.
+  void Resize(int rows) {
+    const int before = grid_->RowCount();
+    if (rows > before) {
+      beginInsertRows({}, before - 1, rows - 2);
+      grid_->cells_.resize(static_cast<std::size_t>(rows), std::vector<std::string>(grid_->colCount_));
+      endInsertRows();
+    } else if (rows < before) {
+      beginRemoveRows({}, rows - 1, before - 2);
+      grid_->cells_.resize(static_cast<std::size_t>(rows));
+      endRemoveRows();
+    }
   }
 
   static QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -57,7 +66,7 @@ class CornerPainter : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == corner_ && event->type() == QEvent::Paint) {
       QPainter p(corner_);
-      p.fillRect(corner_->rect(), corner_->palette().button());
+      p.fillRect(corner_->rect(), TStringGrid::kFixedColor);
       p.setPen(corner_->palette().mid().color());
       p.drawLine(corner_->rect().topRight(), corner_->rect().bottomRight());
       p.drawLine(corner_->rect().bottomLeft(), corner_->rect().bottomRight());
@@ -103,10 +112,13 @@ TStringGrid::~TStringGrid() = default;
 void TStringGrid::SetRowCount(int rows) {
   rows = std::max(rows, 2);
   if (rows == RowCount()) return;
-  const int current = Row();
-  model_->Reset([&] { cells_.resize(static_cast<std::size_t>(rows), std::vector<std::string>(colCount_)); });
+  // Rows come and go without the user moving: the focus stays on its row, or on the last
+  // one when its row went, and the select handler is not called for that.
+  const bool wasQuiet = quiet_;
+  quiet_ = true;
+  model_->Resize(rows);
   ApplyRowHeights();
-  SetRow(std::min(current, rows - 1));
+  quiet_ = wasQuiet;
 }
 
 const std::string& TStringGrid::Cells(int col, int row) const {
@@ -161,7 +173,7 @@ void TStringGrid::ApplyRowHeights() {
 
 void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTableView::currentChanged(current, previous);
-  if (!current.isValid() || !OnSelectCell) return;
+  if (quiet_ || !current.isValid() || !OnSelectCell) return;
   bool canSelect = true;
   OnSelectCell(current.column() + 1, current.row() + 1, canSelect);
 }

@@ -15,12 +15,16 @@ class TStringGrid : public QTableView {
   Q_OBJECT
  public:
   TStringGrid(int colCount, QWidget* parent = nullptr);
+
+  // The colour of the fixed cells (row 0 and column 0) and of the empty area beside them:
+  // silver (clSilver).
+  static constexpr QRgb kFixedColor = 0xFFC0C0C0;
   ~TStringGrid() override;
 
   int ColCount() const { return colCount_; }
   int RowCount() const { return static_cast<int>(cells_.size()); }
   // Grows with empty rows or drops rows from the end; never below 2 (title and one row).
-  // Row 0 is always the one fixed row.
+  // Row 0 is always the one fixed row. OnSelectCell is not fired by it.
   void SetRowCount(int rows);
 
   const std::string& Cells(int col, int row) const;
@@ -49,5 +53,6 @@ class TStringGrid : public QTableView {
   StringGridModel* model_;
   int firstRowHeight_ = 16;
   int defaultRowHeight_ = 16;
+  bool quiet_ = false;  // rows are being added or removed: no select events
   void ApplyRowHeights();
 };

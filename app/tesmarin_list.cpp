@@ -26,15 +26,43 @@ constexpr const char* kUsage =
     "  --pixel      append width x height          --dpi    append the resolution\n"
     "  --type       append the compression\n"
     "  --dry-run    with --rename: print old and new paths, rename nothing\n"
+    "  --verify     also decode every file's pixels and report each file whose pixels\n"
+    "               do not decode (its attributes are still printed)\n"
     "  --help       show this text\n"
-    "The exit status is 1 when a file could not be read or renamed, 2 for bad usage.\n";
+    "Control characters and the backslash in printed paths are escaped (\\n, \\t, \\xNN,\n"
+    "\\\\), so each file takes exactly one line.\n"
+    "The exit status is 1 when a file could not be read, decoded (--verify) or renamed,\n"
+    "2 for bad usage.\n";
+
+// A path as one field of a tab-separated line: control characters and the backslash are
+// escaped, so a name holding a newline or a tab cannot split or shift the line. Other
+// bytes, UTF-8 or not, go out as they are.
+std::string Escaped(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(path.size());
+  for (const char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   RenameOptions options;
-  bool rename = false, dryRun = false, optionsEnded = false;
+  bool rename = false, dryRun = false, verify = false, optionsEnded = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -43,6 +71,7 @@ int main(int argc, char* argv[]) {
     else if (arg == "--help" || arg == "-h") { std::fputs(kUsage, stdout); return 0; }
     else if (arg == "--rename") rename = true;
     else if (arg == "--dry-run") dryRun = true;
+    else if (arg == "--verify") verify = true;
     else if (arg == "--byte") options.bytes = true;
     else if (arg == "--bit") options.colors = true;
     else if (arg == "--pixel") options.pixels = true;
@@ -63,30 +92,40 @@ int main(int argc, char* argv[]) {
   bool failed = false;
   std::vector<std::optional<AttributeTexts>> read;
   for (const auto& path : files) {
-    auto texts = ReadAttributes(file, common, path);
-    if (!texts) {
+    // Only a check of the pixels decodes them; the attributes come from the header.
+    FileReading reading = ReadAttributes(file, common, path, verify ? PixelRead::Decode : PixelRead::Skip);
+    const std::string shown = Escaped(path);
+    if (!reading.texts) {
       failed = true;
       std::fprintf(stderr, "%s: 非対応フォーマットです。情報を読み取ることができませんでした。 (status %u)\n",
-                   path.c_str(), file.ErrorStatus);
-    } else if (!rename) {
-      std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\n", path.c_str(), texts->bytes.c_str(), texts->colors.c_str(),
-                  texts->pixels.c_str(), texts->dpi.c_str(), texts->compression.c_str(), texts->extension.c_str());
+                   shown.c_str(), file.ErrorStatus);
+    } else {
+      if (verify && !reading.decoded) {
+        failed = true;
+        std::fprintf(stderr, "%s: 画像データを読み込めませんでした。 (status %u)\n", shown.c_str(), reading.loadStatus);
+      }
+      if (!rename) {
+        const AttributeTexts& t = *reading.texts;
+        std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\n", shown.c_str(), t.bytes.c_str(), t.colors.c_str(), t.pixels.c_str(),
+                    t.dpi.c_str(), t.compression.c_str(), t.extension.c_str());
+      }
     }
-    read.push_back(std::move(texts));
+    read.push_back(std::move(reading.texts));
   }
   if (!rename) return failed ? 1 : 0;
 
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (dryRun) {
-      if (read[i]) std::printf("%s\t%s\n", files[i].c_str(), BuildNewFileName(files[i], *read[i], options).c_str());
+      if (read[i])
+        std::printf("%s\t%s\n", Escaped(files[i]).c_str(), Escaped(BuildNewFileName(files[i], *read[i], options)).c_str());
       continue;
     }
     const RenameOutcome outcome = RenameRow(files[i], read[i], options);
     if (outcome.renamed()) {
-      std::printf("%s\t%s\n", outcome.from.c_str(), outcome.to.c_str());
+      std::printf("%s\t%s\n", Escaped(outcome.from).c_str(), Escaped(outcome.to).c_str());
     } else if (!outcome.unread) {
       failed = true;
-      std::fprintf(stderr, "%s: %s\n", outcome.from.c_str(), RenameReason(outcome).c_str());
+      std::fprintf(stderr, "%s: %s\n", Escaped(outcome.from).c_str(), RenameReason(outcome).c_str());
     }
   }
   return failed ? 1 : 0;

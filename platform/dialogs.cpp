@@ -170,10 +170,12 @@ class TemplateFontDialog final : public DialogItems {
 
 class QtDialogs final : public Dialogs {
  public:
-  int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) override {
+  int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type,
+                 const std::string& details) override {
     QMessageBox box(owner);
     box.setWindowTitle(Q(caption));
     box.setText(Q(text));
+    if (!details.empty()) box.setDetailedText(Q(details));
     switch (type & MB_ICONMASK) {
       case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
       case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
@@ -199,16 +201,16 @@ class QtDialogs final : public Dialogs {
   void MessageBeep(UINT) override { QApplication::beep(); }
 
   OpenDialogResult OpenFile(QWidget* owner, const OpenDialogOptions& options) override {
+    // Qt's own dialog, whose texts come from the translations the application loads.
     QFileDialog dialog(owner, Q(options.title), Q(options.initialDir));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Each entry shows its caption alone; the patterns Qt matches with follow it in
+    // parentheses, which this option leaves out of what the dialog shows.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setFileMode(options.allowMultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setSizeGripEnabled(options.resizable);
-    QStringList filters;
-    for (const auto& [description, patterns] : ParseFilter(options.filter)) {
-      QString p = Q(patterns);
-      p.replace(';', ' ');
-      filters << Q(description) + " (" + p + ")";
-    }
+    const QStringList filters = QtNameFilters(options.filter);
     if (!filters.isEmpty()) {
       dialog.setNameFilters(filters);
       const int index = std::clamp(options.filterIndex, 1, static_cast<int>(filters.size())) - 1;
@@ -221,7 +223,11 @@ class QtDialogs final : public Dialogs {
       const QByteArray bytes = QFile::encodeName(f);
       result.files.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
-    const auto selected = filters.indexOf(dialog.selectedNameFilter());
+    // The dialog may name the chosen entry by its whole filter or by its caption alone.
+    QStringList captions;
+    for (const auto& pair : ParseFilter(options.filter)) captions << Q(pair.first);
+    auto selected = filters.indexOf(dialog.selectedNameFilter());
+    if (selected < 0) selected = captions.indexOf(dialog.selectedNameFilter());
     result.filterIndex = selected >= 0 ? static_cast<int>(selected) + 1 : options.filterIndex;
     return result;
   }
@@ -268,6 +274,20 @@ std::unique_ptr<Dialogs> SetDialogs(std::unique_ptr<Dialogs> dialogs) {
   return previous;
 }
 
+QStringList QtNameFilters(const std::string& filter) {
+  QStringList filters;
+  for (const auto& [description, patterns] : ParseFilter(filter)) {
+    QStringList qt;
+    for (const QString& p : Q(patterns).split(';', Qt::SkipEmptyParts)) {
+      const QString t = p.trimmed();
+      // "*.*" is every name on Windows, with a dot or without; Qt's "*.*" wants a dot.
+      qt << (t == "*.*" ? QString("*") : t);
+    }
+    filters << Q(description) + " (" + qt.join(' ') + ")";
+  }
+  return filters;
+}
+
 std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& filter) {
   std::vector<std::string> parts;
   std::size_t start = 0;
@@ -285,7 +305,12 @@ std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& 
 }  // namespace platform
 
 int MessageBoxA(QWidget* owner, LPCSTR text, LPCSTR caption, UINT type) {
-  return platform::CurrentDialogs().MessageBox(owner, text ? text : "", caption ? caption : "", type);
+  return platform::CurrentDialogs().MessageBox(owner, text ? text : "", caption ? caption : "", type, "");
+}
+
+int MessageBoxDetails(QWidget* owner, const std::string& text, const std::string& caption, UINT type,
+                      const std::string& details) {
+  return platform::CurrentDialogs().MessageBox(owner, text, caption, type, details);
 }
 
 BOOL MessageBeep(UINT type) {

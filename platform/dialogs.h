@@ -3,6 +3,7 @@
 // shown.
 #pragma once
 
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -94,8 +95,10 @@ struct ChooseFontRequest {
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // Returns IDOK, IDYES or IDNO.
-  virtual int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) = 0;
+  // Returns IDOK, IDYES or IDNO. Details, when not empty, are a longer text the user
+  // may unfold under the message.
+  virtual int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type,
+                         const std::string& details) = 0;
   virtual void MessageBeep(UINT type) = 0;
   virtual OpenDialogResult OpenFile(QWidget* owner, const OpenDialogOptions& options) = 0;
   // True when the user closed the dialog with OK; the request then holds the choice.
@@ -108,10 +111,17 @@ Dialogs& CurrentDialogs();
 // Installs a new implementation and returns the previous one.
 std::unique_ptr<Dialogs> SetDialogs(std::unique_ptr<Dialogs> dialogs);
 
+// A Windows filter list as Qt name filters: each description followed by its patterns
+// in parentheses, blank-separated, with "*.*" matching every name as on Windows.
+QStringList QtNameFilters(const std::string& filter);
+
 // Splits a Windows filter list into (description, patterns) pairs.
 std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& filter);
 
 }  // namespace platform
 
 int MessageBoxA(QWidget* owner, LPCSTR text, LPCSTR caption, UINT type);
+// A message box with details the user may unfold.
+int MessageBoxDetails(QWidget* owner, const std::string& text, const std::string& caption, UINT type,
+                      const std::string& details);
 BOOL MessageBeep(UINT type);

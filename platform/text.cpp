@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <charconv>
+#include <cstdint>
+#include <limits>
 
 namespace platform {
 
@@ -110,7 +112,6 @@ std::string UpperCase(std::string_view s) {
 }
 
 std::optional<long long> ParseProfileInt(std::string_view text) {
-  if (text.empty()) return std::nullopt;
   int base = 10;
   std::string_view digits = text;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -118,15 +119,23 @@ std::optional<long long> ParseProfileInt(std::string_view text) {
     digits = text.substr(2);
   }
   bool negative = false;
-  if (base == 10 && (digits[0] == '-' || digits[0] == '+')) {
+  if (base == 10 && !digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
     negative = digits[0] == '-';
     digits.remove_prefix(1);
-    if (digits.empty()) return std::nullopt;
   }
+  // from_chars would take a second sign ("--5", "0x-10"); only digits may follow.
+  const auto isDigit = [base](char c) {
+    return (c >= '0' && c <= '9') || (base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+  };
+  if (digits.empty() || !isDigit(digits[0])) return std::nullopt;
   long long value = 0;
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
   if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-  return negative ? -value : value;
+  if (negative) value = -value;
+  // A profile integer is 32 bits wide; a value beyond is no number.
+  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+    return std::nullopt;
+  return value;
 }
 
 }  // namespace platform

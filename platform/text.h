@@ -38,8 +38,9 @@ int CompareTextI(std::string_view a, std::string_view b);
 bool SameTextI(std::string_view a, std::string_view b);
 std::string UpperCase(std::string_view s);  // ASCII letters only, as the file list needs
 
-// A profile value as an integer: decimal, or hexadecimal when a text longer than two
-// characters starts with "0x" or "0X". Anything else is not a number.
+// A profile value as a 32-bit integer: decimal with an optional sign, or hexadecimal
+// when a text longer than two characters starts with "0x" or "0X". Anything else, and
+// any value outside the 32-bit signed range, is not a number.
 std::optional<long long> ParseProfileInt(std::string_view text);
 
 }  // namespace platform

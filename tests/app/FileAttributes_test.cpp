@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/FileAttributes.h"
 #include "app/RenameRun.h"
 #include "tests/support/TempDir.h"
@@ -66,12 +68,37 @@ TEST(RenameRows, NeverReplaceAndReportWhy) {
   const RenameOutcome tooLong = RenameRow(b, longText, bytes);
   EXPECT_EQ(tooLong.result, platform::RenameResult::NameTooLong);
 
-  const std::string report = RenameReport({first, again, clash, unread, tooLong});
+  const std::string report = RenameReport({first, again, clash, unread, tooLong}).text;
   EXPECT_EQ(report.rfind("リネーム処理は終了しました。", 0), 0u);
   EXPECT_NE(report.find("(4)"), std::string::npos);
   EXPECT_NE(report.find(b + " : 同じ名前のファイルが既にあります"), std::string::npos);
   EXPECT_NE(report.find(a + " : ファイルが見つかりません"), std::string::npos);
   EXPECT_NE(report.find("画像の情報を読み取れませんでした"), std::string::npos);
   EXPECT_NE(report.find("新しい名前が長すぎます"), std::string::npos);
-  EXPECT_EQ(RenameReport({first}), "リネーム処理は終了しました。");
+  EXPECT_EQ(RenameReport({first}).text, "リネーム処理は終了しました。");
+  EXPECT_EQ(RenameReport({first}).details, "");
+}
+
+// Three hundred refused rows make a short report: a count per reason and ten names, with
+// every name in the details.
+TEST(RenameRows, ManyRefusalsMakeAShortReportWithFullDetails) {
+  std::vector<RenameOutcome> outcomes;
+  for (int i = 0; i < 300; ++i) {
+    RenameOutcome o;
+    o.from = "/p/" + std::to_string(i) + ".jpg";
+    o.to = "/p/" + std::to_string(i) + "_x.jpg";
+    o.result = i % 3 == 0 ? platform::RenameResult::SourceMissing : platform::RenameResult::TargetExists;
+    outcomes.push_back(o);
+  }
+  const RenameReportTexts report = RenameReport(outcomes);
+  EXPECT_EQ(report.text.rfind("リネーム処理は終了しました。", 0), 0u);
+  EXPECT_NE(report.text.find("(300)"), std::string::npos);
+  EXPECT_NE(report.text.find("ファイルが見つかりません : 100"), std::string::npos);
+  EXPECT_NE(report.text.find("同じ名前のファイルが既にあります : 200"), std::string::npos);
+  EXPECT_EQ(std::count(report.text.begin(), report.text.end(), '\n'), 16) << report.text;
+  EXPECT_NE(report.text.find("/p/9.jpg : "), std::string::npos);
+  EXPECT_EQ(report.text.find("/p/10.jpg : "), std::string::npos);
+  EXPECT_NE(report.text.find("ほか 290 件"), std::string::npos);
+  EXPECT_EQ(std::count(report.details.begin(), report.details.end(), '\n'), 299);
+  EXPECT_NE(report.details.find("/p/299.jpg : 同じ名前のファイルが既にあります"), std::string::npos);
 }

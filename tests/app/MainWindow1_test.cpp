@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,12 +17,17 @@
 #include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
+#include <QUrlQuery>
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
 #include "app/MainWindow1.h"
 #include "app/ProgressWindow1.h"
 #include "app/StringGrid.h"
+#include "imaging/components/Zqfile.h"
+#include "imaging/components/Zqslide.h"
 #include "platform/files.h"
 #include "platform/modules.h"
 #include "platform/profile.h"
@@ -74,6 +85,18 @@ class MainWindowTest : public ::testing::Test {
   testsupport::ScopedScript script;
   testsupport::AppWindows windows;
   std::unique_ptr<TMainForm1>& form = windows.form;
+};
+
+// Counts the times a window is shown.
+struct ShowCounter : QObject {
+  explicit ShowCounter(QWidget* w) : watched(w) { w->installEventFilter(this); }
+  ~ShowCounter() override { watched->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Show) ++count;
+    return false;
+  }
+  QWidget* watched;
+  int count = 0;
 };
 
 const char* const kTitles[] = {" No.", " 変換元ﾌｧｲﾙ名", " ﾊﾞｲﾄ数", " 色数", " ﾋﾟｸｾﾙ数", " 解像度", " 圧縮方法", " 拡張子"};
@@ -190,8 +213,10 @@ TEST_F(MainWindowTest, FilesDroppedFromAFileManagerArrive) {
   EXPECT_EQ(form->StringGrid1->Cells(2, 1), "3060");
   script.script().answers = {IDYES, IDNO};
   form->SpeedButton1_2Click();
-  EXPECT_TRUE(platform::FileExists(dir.path() + "\xff\xfe.jpg") || platform::FileExists(odd));
-  EXPECT_TRUE(platform::FileExists(dir.path() + "scan.tif"));
+  // No option ticked and the right extensions already: both keep their names exactly.
+  EXPECT_EQ(TempDir::Read(odd), TempDir::Read(Fixture("photo.jpg")));
+  EXPECT_EQ(TempDir::Read(plain), TempDir::Read(Fixture("g4.tif")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
   form->CheckBox1->setChecked(true);
   script.script().answers = {IDYES, IDNO};
   form->SpeedButton1_2Click();
@@ -243,11 +268,19 @@ TEST_F(MainWindowTest, OpenDialogRegistersExistingSelections) {
   EXPECT_EQ(ProgressForm1->Label6->Caption(), "3");
   EXPECT_EQ(ProgressForm1->Label5->Caption(), "2");
 
-  // A cancelled dialog, and a selection of missing files into an empty list.
+  // A cancelled dialog registers nothing, even with files in its answer, and shows no
+  // progress window.
+  ShowCounter shows(ProgressForm1);
+  script.script().opens.push_back({false, {photo, x}, 1});
+  form->SpeedButton1_1Click();
+  EXPECT_EQ(form->FileCount, 2);
+  EXPECT_EQ(form->StringGrid1->RowCount(), 3);
+  EXPECT_EQ(shows.count, 0);
+
+  // A selection of missing files into an empty list.
   form->SpeedButton1_4Click();
   form->SpeedButton1_4Click();
   EXPECT_EQ(form->FileCount, 0);
-  form->SpeedButton1_1Click();
   script.script().opens.push_back({true, {dir.path() + "none.png"}, 1});
   form->SpeedButton1_1Click();
   EXPECT_EQ(form->FileCount, 0);
@@ -269,9 +302,13 @@ TEST_F(MainWindowTest, SortIgnoresCaseAndKeepsTitlesFirst) {
   EXPECT_EQ(Row(2), (std::vector<std::string>{" file 2", "/X/A.jpg", "2", "256", "2x2", "96dpi", "NON", ".jpg"}));
   EXPECT_EQ(Row(3)[1], "/x/b.jpg");
 
-  // No answers Yes: nothing changes. One file: no question.
+  // No leaves an unsorted list as it is. One file: no question.
+  Fill({{" file 1", "/x/c.jpg", "1"}, {" file 2", "/x/a.jpg", "2"}});
+  script.script().answers = {IDNO};
   form->SpeedButton1_3Click();
-  EXPECT_EQ(Row(1)[1], "/x/a.gif");
+  EXPECT_EQ(script.log().messages.size(), 2u);
+  EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", "/x/c.jpg", "1", "", "", "", "", ""}));
+  EXPECT_EQ(Row(2)[1], "/x/a.jpg");
   Fill({{" file 1", "/only.jpg", "", "", "", "", "", ""}});
   form->StringGrid1->SetRowCount(2);
   const auto asked = script.log().messages.size();
@@ -345,6 +382,39 @@ TEST_F(MainWindowTest, HelpOpensTheGuideAndTheInformationPage) {
   EXPECT_EQ(opened[1].scheme(), "http");
   EXPECT_EQ(opened[1].path(), "/info.php");
   EXPECT_EQ(opened[1].query().toStdString(), "pf=w&sn=MainWindow1_test");
+
+  // A name with a blank, an ampersand or a hash still makes one valid address.
+  const QUrl odd = platform::ShellTarget(TMainForm1::InformationAddress("/opt/my tools/photo tool&#2.exe"));
+  EXPECT_EQ(odd.scheme(), "http");
+  EXPECT_EQ(odd.path(), "/info.php");
+  const QUrlQuery query(odd);
+  EXPECT_EQ(query.queryItemValue("pf"), "w");
+  EXPECT_EQ(query.queryItemValue("sn", QUrl::FullyDecoded), "photo tool&#2");
+}
+
+// Closing writes all seven settings in one replacement of the file.
+TEST_F(MainWindowTest, SettingsAreWrittenInOneReplacement) {
+  std::ofstream(Ini()) << "[SET]\r\nM_TOP=120\r\n";
+  form->show();
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, platform::ExecutableDir().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+  form->CheckBox4->setChecked(true);
+  form->close();
+  int replacements = 0;
+  alignas(inotify_event) char buffer[8192];
+  for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+    for (char* at = buffer; at < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(at);
+      if ((event->mask & IN_MOVED_TO) && event->len > 0 && std::string(event->name) == "Tesmarin.ini") ++replacements;
+      at += sizeof(inotify_event) + event->len;
+    }
+  ::close(watch);
+  EXPECT_EQ(replacements, 1);
+  const platform::TIniFile ini(Ini());
+  EXPECT_EQ(ini.ReadString("SET", "M_TOP", ""), "120");
+  EXPECT_EQ(ini.ReadString("SET", "DPI", ""), "1");
+  EXPECT_EQ(ini.ReadString("SET", "TYPE", ""), "0");
 }
 
 // The whole road offscreen: three files dropped, two options ticked, the run confirmed,
@@ -439,4 +509,102 @@ TEST_F(MainWindowTest, AGroupedShineButtonReleasesAGroupedToolbarButton) {
   EXPECT_FALSE(form->SpeedButton1_1->Down());
   form->SpeedButton1_1->SetDown(true);
   EXPECT_FALSE(shine.Down());
+}
+
+// Registration previews row 1 once, after the last file, not once per file; the progress
+// window's file name line starts empty instead of showing the last run's name.
+TEST_F(MainWindowTest, RegistrationPreviewsRowOneOnceAtTheEnd) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 5; ++i) files.push_back(Copy("photo.jpg", "p" + std::to_string(i) + ".jpg"));
+  std::vector<std::string> previews;
+  form->ZqSlide1->OnStartSlide = [&](QObject*, short, const std::string&, const std::string& name) {
+    previews.push_back(name);
+  };
+  ProgressForm1->Step("/old/run/last.jpg", 9);
+  std::vector<std::string> nameLineAtLoad;
+  form->ZqFile1->OnStartLoad = [&](QObject*, const std::string&) {
+    nameLineAtLoad.push_back(ProgressForm1->Label4->Caption());
+  };
+  form->WMDropFiles(files);
+  ASSERT_EQ(form->FileCount, 5);
+  EXPECT_EQ(previews, (std::vector<std::string>{"p0.jpg"}));
+  ASSERT_EQ(nameLineAtLoad.size(), 5u);
+  EXPECT_EQ(nameLineAtLoad[0], "") << "the previous run's name is gone";
+  EXPECT_EQ(nameLineAtLoad[1], files[0]);
+
+  // The open dialog's registration too.
+  previews.clear();
+  script.script().opens.push_back({true, {files[3], files[4]}, 1});
+  form->SpeedButton1_1Click();
+  EXPECT_EQ(form->FileCount, 7);
+  EXPECT_EQ(previews, (std::vector<std::string>{"p0.jpg"}));
+}
+
+// A file whose header reads but whose pixels do not decode still gets its texts and is
+// renamed; only a file whose header does not read is refused.
+TEST_F(MainWindowTest, AFileWhosePixelsDoNotDecodeKeepsItsHeaderTexts) {
+  const std::string photo = TempDir::Read(Fixture("photo.jpg"));
+  const std::string noScan = dir.Write("noscan.jpg", photo.substr(0, photo.find("\xff\xda")));
+  const std::string fake = dir.Write("fake.png", "not an image at all");
+  form->WMDropFiles({noScan, fake});
+  ASSERT_EQ(form->FileCount, 2);
+  EXPECT_EQ(Row(1), (std::vector<std::string>{" file 1", noScan, "274", "RGB24", "640x480", "72dpi", "BASELINE", ".jpg"}));
+  ASSERT_EQ(script.log().messages.size(), 1u) << "only the file that is no image is refused";
+  EXPECT_EQ(script.log().messages[0].text.rfind(fake, 0), 0u);
+
+  form->CheckBox3->setChecked(true);
+  script.script().answers = {IDYES, IDNO};
+  form->SpeedButton1_2Click();
+  EXPECT_TRUE(platform::FileExists(dir.path() + "noscan_640x480.jpg"));
+  EXPECT_TRUE(platform::FileExists(fake));
+}
+
+// The captions are drawn in IPA P Gothic at 12 pixels, as the font substitution promises,
+// and each fits its control's given width: no final "_" is cut.
+TEST_F(MainWindowTest, CaptionsUseTheUiFaceAndFitTheirWidths) {
+  form->show();
+  for (QCheckBox* c : {form->CheckBox1, form->CheckBox2, form->CheckBox3, form->CheckBox4, form->CheckBox5}) {
+    const QFontInfo info(c->font());
+    EXPECT_EQ(info.family().toStdString(), "IPAPGothic") << c->text().toStdString();
+    EXPECT_EQ(info.pixelSize(), 12) << c->text().toStdString();
+    QStyleOptionButton option;
+    option.initFrom(c);
+    option.text = c->text();
+    const QRect contents = c->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, c);
+    EXPECT_GE(contents.width(), c->fontMetrics().horizontalAdvance(c->text())) << c->text().toStdString();
+    EXPECT_LE(contents.right(), c->width() - 1) << c->text().toStdString();
+  }
+  for (QLabel* l : {form->Label1, form->Label2})
+    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << l->text().toStdString();
+}
+
+// A disabled menu item shows its hint in the status bar too.
+TEST_F(MainWindowTest, DisabledMenuItemsShowTheirHints) {
+  form->show();
+  QMenu* file = form->F2->associatedObjects().isEmpty() ? nullptr : qobject_cast<QMenu*>(form->F2->associatedObjects()[0]);
+  ASSERT_NE(file, nullptr);
+  file->popup(form->mapToGlobal(QPoint(10, 10)));
+  QCoreApplication::processEvents();
+  for (QAction* item : {form->F2, form->F4, form->F6, form->F7}) {
+    ASSERT_FALSE(item->isEnabled());
+    const QPoint at = file->actionGeometry(item).center();
+    QMouseEvent move(QEvent::MouseMove, at, file->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(file, &move);
+    EXPECT_EQ(form->statusBar()->currentMessage(), item->statusTip()) << item->text().toStdString();
+  }
+  file->hide();
+  EXPECT_EQ(form->statusBar()->currentMessage(), "");
+}
+
+// The " No." title cell and the empty area below the row labels are silver like the other
+// fixed cells.
+TEST_F(MainWindowTest, FixedCellsAndTheAreaBelowThemAreSilver) {
+  form->show();
+  QCoreApplication::processEvents();
+  const QImage grid = form->StringGrid1->grab().toImage();
+  const int labels = form->StringGrid1->verticalHeader()->width();
+  const QPoint corner(labels - 4, form->StringGrid1->horizontalHeader()->height() / 2);
+  const QPoint below(labels / 2, grid.height() - 30);
+  for (const QPoint& p : {corner, below})
+    EXPECT_EQ(QColor(grid.pixel(p)), QColor(192, 192, 192)) << p.x() << "," << p.y();
 }

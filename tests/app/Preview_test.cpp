@@ -174,3 +174,44 @@ TEST_F(PreviewTest, APhotoIsFittedIntoThePane) {
   EXPECT_TRUE(script.log().messages.empty());
   testsupport::SavePng(form->grab().toImage(), "preview_photo");
 }
+
+// The picture slides in from the left, 4 pixels a frame, its right edge first: every
+// frame shows 4 more of its columns, and its left half (red) enters only after its right
+// half (blue) has.
+TEST_F(PreviewTest, ThePictureSlidesInFourPixelsAFrameRightEdgeFirst) {
+  QImage image(60, 40, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 30; x < 60; ++x) image.setPixel(x, y, qRgb(0, 0, 255));
+  const std::string path = dir.path() + "halves.png";
+  ASSERT_TRUE(image.save(QString::fromStdString(path)));
+  Fill({path});
+  struct Frame {
+    int shown = 0;          // picture columns along the centre row
+    QRgb leftmost = 0;      // the first of them
+  };
+  std::vector<Frame> frames;
+  slide->OnProgress = [&](QObject*, short) {
+    const QImage surface = platform::BitmapImage(slide->Surface());
+    Frame f;
+    const int y = slide->height() / 2;
+    for (int x = 0; x < surface.width(); ++x) {
+      const QRgb p = surface.pixel(x, y) & 0xFFFFFF;
+      if (p == 0xFF0000 || p == 0x0000FF) {
+        if (f.shown++ == 0) f.leftmost = p;
+      }
+    }
+    frames.push_back(f);
+  };
+  Select(1, 1);
+  ASSERT_GE(frames.size(), 4u);
+  const int width = frames.back().shown;
+  ASSERT_GE(width, 40);
+  for (std::size_t k = 0; k + 1 < frames.size(); ++k) {
+    const int want = std::min(4 * static_cast<int>(k + 1), width);
+    EXPECT_EQ(frames[k].shown, want) << "frame " << k;
+    if (want < width / 2 - 4) EXPECT_EQ(frames[k].leftmost, 0x0000FFu) << "frame " << k;
+    if (want > width / 2 + 4) EXPECT_EQ(frames[k].leftmost, 0xFF0000u) << "frame " << k;
+  }
+  EXPECT_EQ(frames.back().leftmost, 0xFF0000u);
+}

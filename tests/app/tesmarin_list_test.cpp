@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
 
@@ -76,4 +77,38 @@ TEST(TesmarinList, RenamesLikeTheMainWindow) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(platform::FileExists(dir.path() + "photo.jpg"));
   EXPECT_FALSE(platform::FileExists(photo));
+}
+
+// The attributes come from the header alone; --verify also decodes and reports the files
+// whose pixels do not decode, still listing them.
+TEST(TesmarinList, VerifyReportsPixelsThatDoNotDecode) {
+  TempDir dir;
+  const std::string photo = TempDir::Read(Fixture("photo.jpg"));
+  const std::string noScan = dir.Write("noscan.jpg", photo.substr(0, photo.find("\xff\xda")));
+  const std::string line = noScan + "\t274\tRGB24\t640x480\t72dpi\tBASELINE\t.jpg\n";
+  const ListRun plain = List(noScan);
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.out, line);
+  const ListRun verified = List("--verify " + noScan + " " + Fixture("g4.tif"));
+  EXPECT_EQ(verified.status, 1);
+  EXPECT_EQ(verified.out, line + Fixture("g4.tif") + "\t246\t2\t40x30\t200dpi\tG4\t.tif\n");
+  EXPECT_EQ(List("--verify " + Fixture("g4.tif")).status, 0);
+}
+
+// A name with a newline, a tab, another control character or a backslash stays on its
+// one line, escaped.
+TEST(TesmarinList, NamesAreEscapedToOneLine) {
+  TempDir dir;
+  const std::string name = "a\nb\tc\x01" "d\\e.jpg";
+  std::filesystem::copy_file(Fixture("photo.jpg"), dir.path() + name);
+  // The shell takes the name from the environment, untouched.
+  ::setenv("TESMARIN_TEST_NAME", (dir.path() + name).c_str(), 1);
+  const std::string shown = dir.path() + "a\\nb\\tc\\x01d\\\\e";
+  const ListRun run = List("\"$TESMARIN_TEST_NAME\"");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, shown + ".jpg\t3060\tRGB24\t640x480\t72dpi\tBASELINE\t.jpg\n");
+  const ListRun dry = List("--rename --dry-run --bit \"$TESMARIN_TEST_NAME\"");
+  EXPECT_EQ(dry.out, shown + ".jpg\t" + shown + "_RGB24.jpg\n");
+  ::unsetenv("TESMARIN_TEST_NAME");
+  EXPECT_NE(List("--help").out.find("escaped"), std::string::npos);
 }

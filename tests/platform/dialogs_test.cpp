@@ -4,14 +4,18 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <cstring>
 
 #include "platform/dialogs.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempDir.h"
 
 TEST(Dialogs, ScriptAnswersAndRecords) {
   testsupport::ScopedScript s;
@@ -123,4 +127,51 @@ TEST(Dialogs, QtColourDialogReportsOkToTheHook) {
   ASSERT_TRUE(platform::CurrentDialogs().ChooseColor(nullptr, request));
   EXPECT_EQ(heard, IDOK);
   EXPECT_EQ(request.rgbResult, RGB(10, 20, 30));
+}
+
+// The open dialog shows each filter's caption once, and "*.*" lists names without a dot,
+// as on Windows.
+TEST(Dialogs, QtOpenDialogCaptionsAndEveryNameFilter) {
+  testsupport::TempDir dir;
+  dir.Write("noext", "x");
+  dir.Write("a.jpg", "x");
+  const std::string filter = "画像 (*.jpg;*.png)|*.jpg;*.png|すべてのﾌｧｲﾙ (*.*)|*.*";
+  EXPECT_EQ(platform::QtNameFilters(filter),
+            (QStringList{QString::fromUtf8("画像 (*.jpg;*.png) (*.jpg *.png)"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*) (*)")}));
+  QStringList captions, listed;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (auto* combo = dialog->findChild<QComboBox*>("fileTypeCombo"))
+      for (int i = 0; i < combo->count(); ++i) captions << combo->itemText(i);
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    const QModelIndex folder = model ? model->index(QString::fromStdString(dir.path())) : QModelIndex();
+    for (int wait = 0; model && wait < 200 && model->rowCount(folder) < 2; ++wait) {
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+      QThread::msleep(10);
+    }
+    for (int r = 0; model && r < model->rowCount(folder); ++r) listed << model->index(r, 0, folder).data().toString();
+    dialog->reject();
+  });
+  platform::OpenDialogOptions options;
+  options.filter = filter;
+  options.filterIndex = 2;
+  options.initialDir = dir.path();
+  EXPECT_FALSE(platform::CurrentDialogs().OpenFile(nullptr, options).accepted);
+  EXPECT_EQ(captions, (QStringList{QString::fromUtf8("画像 (*.jpg;*.png)"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*)")}));
+  EXPECT_TRUE(listed.contains("noext")) << listed.join(",").toStdString();
+  EXPECT_TRUE(listed.contains("a.jpg"));
+}
+
+// A message box shows its details on request.
+TEST(Dialogs, QtMessageBoxDetails) {
+  QString details;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      details = box->detailedText();
+      box->accept();
+    }
+  });
+  EXPECT_EQ(MessageBoxDetails(nullptr, "done", "t", MB_OK, "a : why\nb : why"), IDOK);
+  EXPECT_EQ(details, "a : why\nb : why");
 }

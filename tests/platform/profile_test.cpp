@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "platform/profile.h"
 #include "tests/support/TempDir.h"
 
+#include <filesystem>
+
 using platform::TIniFile;
+using platform::TMemIniFile;
+namespace fs = std::filesystem;
 using testsupport::TempDir;
 
 TEST(Profile, DefaultsForMissingFileAndKey) {
@@ -72,4 +77,55 @@ TEST(Profile, WriteIntoMissingFolderRaisesWithPath) {
   } catch (const platform::EIniFileException& e) {
     EXPECT_EQ(std::string(e.what()), dir.path() + "no/such/Tesmarin.ini に書き込めません");
   }
+}
+
+TEST(Profile, QuotedValuesAreReadWithoutTheirQuotes) {
+  TempDir dir;
+  const auto path = dir.Write("q.ini", "[SET]\r\nA=\"12\"\r\nB = \"two words\" \r\nC=\"\r\nD=\"\"\r\n");
+  TIniFile ini(path);
+  EXPECT_EQ(ini.ReadInteger("SET", "A", 0), 12);
+  EXPECT_EQ(ini.ReadString("SET", "B", ""), "two words");
+  EXPECT_EQ(ini.ReadString("SET", "C", ""), "\"") << "a lone quote is kept";
+  EXPECT_EQ(ini.ReadString("SET", "D", "x"), "");
+}
+
+TEST(Profile, MemoryFileWritesEverythingInOneReplacement) {
+  TempDir dir;
+  const auto path = dir.Write("m.ini", "; mine\r\n[SET]\r\nM_TOP=5\r\n");
+  TMemIniFile ini(path);
+  ini.WriteInteger("SET", "M_TOP", 150);
+  ini.WriteBool("SET", "BYTE", true);
+  EXPECT_EQ(ini.ReadInteger("SET", "M_TOP", 0), 150) << "reads see the writes";
+  EXPECT_EQ(TempDir::Read(path), "; mine\r\n[SET]\r\nM_TOP=5\r\n") << "nothing written before UpdateFile";
+  ini.UpdateFile();
+  EXPECT_EQ(TempDir::Read(path), "; mine\r\n[SET]\r\nM_TOP=150\r\nBYTE=1\r\n");
+}
+
+// The replacement is made beside the file under a name nobody can plant a link at, keeps
+// the file's mode, and goes through a link to the link's target.
+TEST(Profile, ReplacementIsSafeKeepsTheModeAndFollowsTheSettingsLink) {
+  TempDir dir;
+  const auto path = dir.Write("t.ini", "[SET]\r\n");
+  const auto victim = dir.Write("victim", "precious");
+  // Where a sibling of a predictable name used to be made.
+  const std::string planted = path + ".tmp" + std::to_string(::getpid());
+  fs::create_symlink(victim, planted);
+  ::chmod(path.c_str(), 0600);
+  TIniFile(path).WriteString("SET", "K", "v");
+  EXPECT_EQ(TempDir::Read(victim), "precious");
+  EXPECT_EQ(TIniFile(path).ReadString("SET", "K", ""), "v");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3) << "no sibling left";
+
+  fs::create_directory(dir.path() + "real");
+  const auto target = dir.Write("real/target.ini", "[SET]\r\nA=1\r\n");
+  const std::string link = dir.path() + "link.ini";
+  fs::create_symlink(target, link);
+  TMemIniFile mem(link);
+  mem.WriteString("SET", "B", "2");
+  mem.UpdateFile();
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(TempDir::Read(target), "[SET]\r\nA=1\r\nB=2\r\n");
 }

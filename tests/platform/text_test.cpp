@@ -63,6 +63,12 @@ TEST(ProfileInt, DecimalHexAndRejects) {
   } cases[] = {
       {"177", 177}, {"-5", -5}, {"0x20", 32}, {"0XfF", 255}, {"0x", std::nullopt},
       {"abc", std::nullopt}, {"", std::nullopt}, {"12a", std::nullopt}, {"0xg1", std::nullopt}, {"-", std::nullopt},
+      // One sign at most, and only before decimal digits.
+      {"--5", std::nullopt}, {"+-5", std::nullopt}, {"0x-10", std::nullopt}, {"0x+10", std::nullopt}, {"+7", 7},
+      // 32 bits wide.
+      {"2147483647", 2147483647}, {"-2147483648", -2147483648LL}, {"0x7FFFFFFF", 2147483647},
+      {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"4294967296", std::nullopt},
+      {"0x100000000", std::nullopt}, {"99999999999999999999", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseProfileInt(c.text), c.want) << c.text;
 }

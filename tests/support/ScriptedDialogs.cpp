@@ -2,8 +2,9 @@
 
 namespace testsupport {
 
-int ScriptedDialogs::MessageBox(QWidget*, const std::string& text, const std::string& caption, UINT type) {
-  log_->messages.push_back({text, caption, type});
+int ScriptedDialogs::MessageBox(QWidget*, const std::string& text, const std::string& caption, UINT type,
+                                const std::string& details) {
+  log_->messages.push_back({text, caption, type, details});
   if ((type & MB_TYPEMASK) != MB_YESNO) return IDOK;
   if (answers.empty()) {
     ++log_->unanswered;

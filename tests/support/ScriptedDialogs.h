@@ -15,6 +15,7 @@ struct ShownMessage {
   std::string text;
   std::string caption;
   UINT type = 0;
+  std::string details;
 };
 
 struct ScriptLog {
@@ -44,7 +45,8 @@ class ScriptedDialogs final : public platform::Dialogs {
   std::deque<std::optional<COLORREF>> colors;
   std::deque<std::optional<LOGFONT>> fonts;
 
-  int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) override;
+  int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type,
+                 const std::string& details) override;
   void MessageBeep(UINT type) override;
   platform::OpenDialogResult OpenFile(QWidget* owner, const platform::OpenDialogOptions& options) override;
   bool ChooseColor(QWidget* owner, platform::ChooseColorRequest& request) override;

@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <sys/wait.h>
 
 #include "platform/files.h"
 #include "platform/modules.h"
+#include "tests/support/ScratchVolume.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SourcePath.h"
 
@@ -76,4 +78,29 @@ TEST(TesmarinList, RenamesLikeTheMainWindow) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(platform::FileExists(dir.path() + "photo.jpg"));
   EXPECT_FALSE(platform::FileExists(photo));
+}
+
+TEST(TesmarinList, RenamesPhotosOnAnExfatCard) {
+  // A camera card as exfat-fuse mounts it: no hard links, no no-replace flag, no case.
+  testsupport::ScratchVolume card(testsupport::VolumeKind::ExfatFuse);
+  if (!card.mounted()) GTEST_SKIP() << "exFAT not tested: " << card.skipReason();
+  const std::string dcim = card.path();
+  for (const char* name : {"DSC0001.JPG", "DSC0002.JPG", "DSC0003.JPG"})
+    std::filesystem::copy_file(Fixture("photo.jpg"), dcim + name);
+  const ListRun normalised = List("--rename " + dcim + "DSC0001.JPG");
+  EXPECT_EQ(normalised.status, 0);
+  EXPECT_EQ(normalised.out, dcim + "DSC0001.JPG\t" + dcim + "DSC0001.jpg\n");
+  const ListRun attributes = List("--rename --bit --dpi " + dcim + "DSC0002.JPG");
+  EXPECT_EQ(attributes.status, 0);
+
+  const std::string taken = dcim + "dsc0003_RGB24_72DPI.JPG";
+  std::filesystem::copy_file(Fixture("g4.tif"), taken);
+  EXPECT_EQ(List("--rename --bit --dpi " + dcim + "DSC0003.JPG").status, 1) << "taken in another case";
+  EXPECT_EQ(TempDir::Read(taken), TempDir::Read(Fixture("g4.tif")));
+
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dcim)) names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"DSC0001.jpg", "DSC0002_RGB24_72dpi.jpg", "DSC0003.JPG",
+                                          "dsc0003_RGB24_72DPI.JPG"}));
+  EXPECT_EQ(TempDir::Read(dcim + "DSC0003.JPG"), TempDir::Read(Fixture("photo.jpg")));
 }

@@ -71,10 +71,14 @@ TEST(Rename, AnotherSpellingOfAnotherFileIsRefusedOnACaseSensitiveFileSystem) {
   TempDir dir;
   const auto upper = dir.Write("A.JPG", "upper");
   const auto lower = dir.Write("a.jpg", "lower");
+  EXPECT_TRUE(NameTaken(upper, lower));
   EXPECT_EQ(RenameNoReplace(upper, lower), RenameResult::TargetExists);
   const auto link = dir.path() + "link.jpg";
   ASSERT_EQ(::link(lower.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(NameTaken(lower, link));
   EXPECT_EQ(RenameNoReplace(lower, link), RenameResult::TargetExists);
+  EXPECT_FALSE(NameTaken(lower, lower));
+  EXPECT_FALSE(NameTaken(lower, dir.path() + "free.jpg"));
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"A.JPG", "a.jpg", "link.jpg"}));
   EXPECT_EQ(TempDir::Read(upper), "upper");
   EXPECT_EQ(TempDir::Read(lower), "lower");
@@ -107,6 +111,7 @@ TEST_P(RenameOnVolume, OrdinaryRenamesOfFilesAndFolders) {
 
 TEST_P(RenameOnVolume, CaseOnlyChangesTakeTheNewSpelling) {
   WriteFile(At("DSC0001.JPG"), "JPEG");
+  EXPECT_FALSE(NameTaken(At("DSC0001.JPG"), At("DSC0001.jpg"))) << "its own entry in another case";
   EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001.jpg")), RenameResult::Ok);
   ASSERT_EQ(::mkdir(At("DCIM").c_str(), 0755), 0);
   EXPECT_EQ(RenameNoReplace(At("DCIM"), At("dcim")), RenameResult::Ok);
@@ -119,6 +124,7 @@ TEST_P(RenameOnVolume, AnExistingTargetIsRefusedInEverySpelling) {
   WriteFile(At("b.jpg"), "B");
   for (const char* target : {"b.jpg", "B.JPG", "B.jpg"}) {
     SCOPED_TRACE(target);
+    EXPECT_TRUE(NameTaken(At("a.JPG"), At(target)));
     EXPECT_EQ(RenameNoReplace(At("a.JPG"), At(target)), RenameResult::TargetExists);
     EXPECT_EQ(Names(volume_->path()), (std::set<std::string>{"a.JPG", "b.jpg"})) << "no placeholder is left";
   }

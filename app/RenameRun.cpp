@@ -1,5 +1,7 @@
 #include "app/RenameRun.h"
 
+#include "app/Journal.h"
+
 RenameOutcome RenameRow(const std::string& path, const std::optional<AttributeTexts>& texts,
                         const RenameOptions& options) {
   RenameOutcome outcome;
@@ -26,15 +28,42 @@ std::string RenameReason(const RenameOutcome& outcome) {
   return "名前を変更できませんでした";
 }
 
-std::string RenameReport(const std::vector<RenameOutcome>& outcomes) {
-  std::string text = "リネーム処理は終了しました。";
-  std::string kept;
-  int count = 0;
-  for (const auto& o : outcomes) {
-    if (o.renamed()) continue;
-    ++count;
-    kept += "\n" + o.from + " : " + RenameReason(o);
+std::vector<RenameOutcome> RunRenames(const std::vector<RenameRowInput>& rows, const RenameOptions& options,
+                                      const std::function<void(std::size_t, const RenameOutcome&)>& progress,
+                                      bool* journaled) {
+  std::vector<JournalPair> plan;
+  std::vector<std::size_t> planIndex(rows.size(), 0);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].texts) continue;
+    planIndex[i] = plan.size();
+    // Full paths, so that an undo started from another folder finds the files.
+    plan.push_back({platform::ExpandFileName(rows[i].path),
+                    platform::ExpandFileName(BuildNewFileName(rows[i].path, *rows[i].texts, options))});
   }
-  if (count > 0) text += "\n\n名前を変更できなかったファイル (" + std::to_string(count) + "):" + kept;
+  JournalWriter journal(plan);
+  if (journaled) *journaled = journal.open();
+  std::vector<RenameOutcome> outcomes;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    RenameOutcome outcome = RenameRow(rows[i].path, rows[i].texts, options);
+    if (!outcome.unread) journal.Record(planIndex[i], outcome.to, outcome.result);
+    outcomes.push_back(std::move(outcome));
+    if (progress) progress(i, outcomes.back());
+  }
+  return outcomes;
+}
+
+std::string RenameReport(const std::vector<RenameOutcome>& outcomes) {
+  std::vector<std::pair<std::string, std::string>> kept;
+  for (const auto& o : outcomes)
+    if (!o.renamed()) kept.emplace_back(o.from, RenameReason(o));
+  return ListedReport("リネーム処理は終了しました。", "名前を変更できなかったファイル", kept);
+}
+
+std::string ListedReport(const std::string& title, const std::string& heading,
+                         const std::vector<std::pair<std::string, std::string>>& items) {
+  std::string text = title;
+  if (items.empty()) return text;
+  text += "\n\n" + heading + " (" + std::to_string(items.size()) + "):";
+  for (const auto& [path, reason] : items) text += "\n" + path + " : " + reason;
   return text;
 }

@@ -171,9 +171,15 @@ class TemplateFontDialog final : public DialogItems {
 class QtDialogs final : public Dialogs {
  public:
   int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) override {
+    return MessageBoxWithDetails(owner, text, {}, caption, type);
+  }
+
+  int MessageBoxWithDetails(QWidget* owner, const std::string& text, const std::string& details,
+                            const std::string& caption, UINT type) override {
     QMessageBox box(owner);
     box.setWindowTitle(Q(caption));
     box.setText(Q(text));
+    if (!details.empty()) box.setDetailedText(Q(details));
     switch (type & MB_ICONMASK) {
       case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
       case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;

@@ -96,6 +96,13 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // Returns IDOK, IDYES or IDNO.
   virtual int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) = 0;
+  // The same box with a details section the user may unfold (a list too long for the
+  // message itself); without one of its own, an implementation shows the message alone.
+  virtual int MessageBoxWithDetails(QWidget* owner, const std::string& text, const std::string& details,
+                                    const std::string& caption, UINT type) {
+    (void)details;
+    return MessageBox(owner, text, caption, type);
+  }
   virtual void MessageBeep(UINT type) = 0;
   virtual OpenDialogResult OpenFile(QWidget* owner, const OpenDialogOptions& options) = 0;
   // True when the user closed the dialog with OK; the request then holds the choice.

@@ -2,8 +2,13 @@
 
 namespace testsupport {
 
-int ScriptedDialogs::MessageBox(QWidget*, const std::string& text, const std::string& caption, UINT type) {
-  log_->messages.push_back({text, caption, type});
+int ScriptedDialogs::MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) {
+  return MessageBoxWithDetails(owner, text, {}, caption, type);
+}
+
+int ScriptedDialogs::MessageBoxWithDetails(QWidget*, const std::string& text, const std::string& details,
+                                           const std::string& caption, UINT type) {
+  log_->messages.push_back({text, caption, type, details});
   if ((type & MB_TYPEMASK) != MB_YESNO) return IDOK;
   if (answers.empty()) {
     ++log_->unanswered;

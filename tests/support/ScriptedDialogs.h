@@ -15,6 +15,7 @@ struct ShownMessage {
   std::string text;
   std::string caption;
   UINT type = 0;
+  std::string details;  // the unfolding details section, when the box had one
 };
 
 struct ScriptLog {
@@ -45,6 +46,8 @@ class ScriptedDialogs final : public platform::Dialogs {
   std::deque<std::optional<LOGFONT>> fonts;
 
   int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT type) override;
+  int MessageBoxWithDetails(QWidget* owner, const std::string& text, const std::string& details,
+                            const std::string& caption, UINT type) override;
   void MessageBeep(UINT type) override;
   platform::OpenDialogResult OpenFile(QWidget* owner, const platform::OpenDialogOptions& options) override;
   bool ChooseColor(QWidget* owner, platform::ChooseColorRequest& request) override;

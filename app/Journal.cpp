@@ -180,7 +180,7 @@ std::optional<Journal> ReadJournal(const std::string& path) {
       const auto index = ParseIndex(f[1], journal.entries.size());
       if (!index || f[2] != "ok") continue;
       JournalEntry& e = journal.entries[*index];
-      e.renamed = true;
+      e.renamed = e.from != e.to;  // a name that stayed as it was has nothing to give back
       if (f.size() == 5) {
         e.size = std::strtoll(f[3].c_str(), nullptr, 10);
         e.mtime = std::strtoll(f[4].c_str(), nullptr, 10);
@@ -211,7 +211,7 @@ void PruneJournals() {
   for (std::size_t i = 0; i + kKeep < kept.size(); ++i) platform::DeleteFile(kept[i]);
 }
 
-JournalWriter::JournalWriter(const std::vector<JournalPair>& plan) {
+JournalWriter::JournalWriter(const std::vector<JournalPair>& plan) : plan_(plan) {
   const std::string folder = JournalFolder();
   if (folder.empty() || !MakeFolders(folder)) return;
   timespec now {};
@@ -255,16 +255,21 @@ JournalWriter::JournalWriter(const std::vector<JournalPair>& plan) {
 }
 
 JournalWriter::~JournalWriter() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ < 0) return;
+  ::close(fd_);
+  // A run that changed no name leaves nothing to undo, and must not hide the run before it.
+  if (!anyRenamed_) platform::DeleteFile(path_);
 }
 
-void JournalWriter::Record(std::size_t index, const std::string& to, platform::RenameResult result) {
-  if (fd_ < 0) return;
+void JournalWriter::Record(std::size_t index, platform::RenameResult result) {
+  if (fd_ < 0 || index >= plan_.size()) return;
+  const std::string& to = plan_[index].to;
   std::string line = "done\t" + std::to_string(index) + "\t" + ResultCode(result);
   struct stat st {};
   if (result == platform::RenameResult::Ok && ::lstat(to.c_str(), &st) == 0)
     line += "\t" + std::to_string(st.st_size) + "\t" + std::to_string(st.st_mtime);
   AppendDurably(fd_, line + "\n");
+  if (result == platform::RenameResult::Ok && plan_[index].from != to) anyRenamed_ = true;
 }
 
 UndoResult UndoJournal(const std::string& path) {
@@ -287,7 +292,6 @@ UndoResult UndoJournal(const std::string& path) {
   for (std::size_t i = journal->entries.size(); i-- > 0;) {
     const JournalEntry& e = journal->entries[i];
     if (!e.renamed || e.undone) continue;
-    if (platform::ExpandFileName(e.from) == platform::ExpandFileName(e.to)) continue;  // the name never changed
     std::string reason;
     platform::RenameResult outcome = platform::RenameResult::Failed;
     struct stat st {};

@@ -50,10 +50,10 @@ std::optional<Journal> ReadJournal(const std::string& path);
 void PruneJournals();
 
 // The journal a run is writing. Without a journal folder it stays closed and the run
-// goes on without one.
+// goes on without one. A run that renamed nothing leaves no journal.
 class JournalWriter {
  public:
-  // Prunes old journals, creates a new one and writes the plan, flushed.
+  // Prunes old journals, creates a new one and writes the plan (full paths), flushed.
   explicit JournalWriter(const std::vector<JournalPair>& plan);
   ~JournalWriter();
   JournalWriter(const JournalWriter&) = delete;
@@ -62,11 +62,13 @@ class JournalWriter {
   bool open() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
   // The outcome of pair index, flushed before the next rename.
-  void Record(std::size_t index, const std::string& to, platform::RenameResult result);
+  void Record(std::size_t index, platform::RenameResult result);
 
  private:
+  std::vector<JournalPair> plan_;
   int fd_ = -1;
   std::string path_;
+  bool anyRenamed_ = false;
 };
 
 // What undo did with one pair it could not give back.

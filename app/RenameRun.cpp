@@ -45,7 +45,7 @@ std::vector<RenameOutcome> RunRenames(const std::vector<RenameRowInput>& rows, c
   std::vector<RenameOutcome> outcomes;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     RenameOutcome outcome = RenameRow(rows[i].path, rows[i].texts, options);
-    if (!outcome.unread) journal.Record(planIndex[i], outcome.to, outcome.result);
+    if (!outcome.unread) journal.Record(planIndex[i], outcome.result);
     outcomes.push_back(std::move(outcome));
     if (progress) progress(i, outcomes.back());
   }

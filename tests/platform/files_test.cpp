@@ -134,7 +134,7 @@ TEST_P(RenameOnVolume, AnExistingTargetIsRefusedInEverySpelling) {
 
 TEST_P(RenameOnVolume, AReadOnlyMountRefusesAndKeepsTheFile) {
   WriteFile(At("DSC0001.JPG"), "JPEG");
-  ASSERT_TRUE(volume_->RemountReadOnly()) << volume_->skipReason();
+  ASSERT_TRUE(volume_->Remount(true)) << volume_->skipReason();
   EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001_72dpi.jpg")), RenameResult::AccessDenied);
   EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001.jpg")), RenameResult::AccessDenied);
   EXPECT_EQ(Names(volume_->path()), (std::set<std::string>{"DSC0001.JPG"}));

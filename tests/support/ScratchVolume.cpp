@@ -137,10 +137,10 @@ void ScratchVolume::Unmount() {
   if (Run("umount " + Quote(path())) || Run("umount -l " + Quote(path()))) isMounted_ = false;
 }
 
-bool ScratchVolume::RemountReadOnly() {
+bool ScratchVolume::Remount(bool readOnly) {
   if (!isMounted_) return false;
   Unmount();
-  return !isMounted_ && Mount(true);
+  return !isMounted_ && Mount(readOnly);
 }
 
 }  // namespace testsupport

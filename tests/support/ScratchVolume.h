@@ -27,9 +27,9 @@ class ScratchVolume {
   // The mount point, ending in "/".
   std::string path() const { return work_ + "mnt/"; }
 
-  // Unmounts and mounts the same image again read-only; false (with a reason) when
-  // that fails.
-  bool RemountReadOnly();
+  // Unmounts and mounts the same image again, read-only or not, as a card taken out and
+  // put back; false (with a reason) when that fails.
+  bool Remount(bool readOnly);
 
  private:
   bool Mount(bool readOnly);

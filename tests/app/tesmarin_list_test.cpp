@@ -2,7 +2,9 @@
 // status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sys/wait.h>
@@ -103,4 +105,39 @@ TEST(TesmarinList, RenamesPhotosOnAnExfatCard) {
   EXPECT_EQ(names, (std::set<std::string>{"DSC0001.jpg", "DSC0002_RGB24_72dpi.jpg", "DSC0003.JPG",
                                           "dsc0003_RGB24_72DPI.JPG"}));
   EXPECT_EQ(TempDir::Read(dcim + "DSC0003.JPG"), TempDir::Read(Fixture("photo.jpg")));
+}
+
+TEST(TesmarinList, DryRunForecastsRefusalsAndUndoTakesTheRunBack) {
+  // The test program's own state folder, emptied of the other tests' journals.
+  std::filesystem::remove_all(std::string(std::getenv("XDG_STATE_HOME")) + "/tesmarin");
+  TempDir dir;
+  const std::string a = dir.path() + "a.JPEG";
+  const std::string b = dir.path() + "b.jpg";
+  std::filesystem::copy_file(Fixture("photo.jpg"), a);
+  std::filesystem::copy_file(Fixture("photo.jpg"), b);
+  dir.Write("b_72dpi.jpg", "taken");
+  const ListRun dry = List("--rename --dry-run --dpi " + a + " " + b);
+  EXPECT_EQ(dry.status, 1) << "a rename would be refused";
+  EXPECT_EQ(dry.out, a + "\t" + dir.path() + "a_72dpi.jpg\n" + b + "\t" + dir.path() +
+                         "b_72dpi.jpg\t同じ名前のファイルが既にあります\n");
+  EXPECT_TRUE(platform::FileExists(a));
+
+  // Run from inside the folder with relative names, undo from elsewhere.
+  const std::string inFolder = "cd " + dir.path() + " && ";
+  const std::string command = inFolder + platform::ExecutableDir() + "tesmarin-list --rename --dpi a.JPEG";
+  ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0);
+  EXPECT_TRUE(platform::FileExists(dir.path() + "a_72dpi.jpg"));
+  const ListRun journals = List("--journals");
+  EXPECT_EQ(journals.status, 0);
+  EXPECT_EQ(std::count(journals.out.begin(), journals.out.end(), '\n'), 1) << journals.out;
+  EXPECT_NE(journals.out.find("\t1/1\tundo possible\n"), std::string::npos) << journals.out;
+
+  const ListRun undo = List("--undo");
+  EXPECT_EQ(undo.status, 0);
+  EXPECT_EQ(undo.out, "リネームを元に戻しました。\n");
+  EXPECT_TRUE(platform::FileExists(a));
+  EXPECT_FALSE(platform::FileExists(dir.path() + "a_72dpi.jpg"));
+  EXPECT_EQ(List("--undo").out, "元に戻すリネーム処理はありません。\n");
+  EXPECT_EQ(List("--undo " + dir.path() + "none.journal").status, 1);
+  EXPECT_EQ(List("--undo --rename x").status, 2);
 }

@@ -11,11 +11,13 @@
 // clipping behave alike for every primitive. Everything runs on the UI thread.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
 #include <QImage>
+#include <QRect>
 
 #include "platform/dib.h"
 #include "platform/wintypes.h"
@@ -53,16 +55,66 @@ struct RECT {
 };
 using LPRECT = RECT*;
 
-BOOL SetRect(RECT* rc, int left, int top, int right, int bottom);
-BOOL SetRectEmpty(RECT* rc);
-BOOL IsRectEmpty(const RECT* rc);
-BOOL PtInRect(const RECT* rc, POINT pt);
-BOOL OffsetRect(RECT* rc, int dx, int dy);
-BOOL InflateRect(RECT* rc, int dx, int dy);
-BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b);
-BOOL UnionRect(RECT* out, const RECT* a, const RECT* b);
-BOOL EqualRect(const RECT* a, const RECT* b);
-BOOL CopyRect(RECT* out, const RECT* in);
+inline BOOL SetRect(RECT* rc, int left, int top, int right, int bottom) {
+  if (!rc) return FALSE;
+  *rc = RECT{left, top, right, bottom};
+  return TRUE;
+}
+inline BOOL SetRectEmpty(RECT* rc) { return SetRect(rc, 0, 0, 0, 0); }
+inline BOOL IsRectEmpty(const RECT* rc) { return !rc || rc->right <= rc->left || rc->bottom <= rc->top; }
+inline BOOL PtInRect(const RECT* rc, POINT pt) {
+  return rc && pt.x >= rc->left && pt.x < rc->right && pt.y >= rc->top && pt.y < rc->bottom;
+}
+inline BOOL OffsetRect(RECT* rc, int dx, int dy) {
+  if (!rc) return FALSE;
+  rc->left += dx, rc->right += dx, rc->top += dy, rc->bottom += dy;
+  return TRUE;
+}
+inline BOOL InflateRect(RECT* rc, int dx, int dy) {
+  if (!rc) return FALSE;
+  rc->left -= dx, rc->right += dx, rc->top -= dy, rc->bottom += dy;
+  return TRUE;
+}
+// An empty intersection leaves *out empty and returns FALSE.
+inline BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b) {
+  if (!out || !a || !b) return FALSE;
+  const RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+               std::min(a->bottom, b->bottom)};
+  if (IsRectEmpty(&r)) {
+    SetRectEmpty(out);
+    return FALSE;
+  }
+  *out = r;
+  return TRUE;
+}
+// An empty rectangle adds nothing to the union.
+inline BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
+  if (!out || !a || !b) return FALSE;
+  if (IsRectEmpty(a)) {
+    *out = *b;
+  } else if (IsRectEmpty(b)) {
+    *out = *a;
+  } else {
+    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                std::max(a->bottom, b->bottom)};
+  }
+  return !IsRectEmpty(out);
+}
+inline BOOL EqualRect(const RECT* a, const RECT* b) {
+  return a && b && a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
+}
+inline BOOL CopyRect(RECT* out, const RECT* in) {
+  if (!out || !in) return FALSE;
+  *out = *in;
+  return TRUE;
+}
+
+// A RECT excludes its right and bottom edges, a QRect includes them: the one conversion
+// in each direction. A null QRect becomes an empty RECT at the origin.
+namespace platform {
+inline QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+inline RECT ToRECT(const QRect& r) { return RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+}  // namespace platform
 
 inline constexpr int LF_FACESIZE = 32;
 

@@ -311,7 +311,7 @@ int DrawTextA(HDC dc, LPCSTR text, int length, RECT* rc, UINT format) {
     if (format & DT_RIGHT) x = rc->right - w;
     PaintLine(dc, *f, x, y + static_cast<int>(i) * lineHeight, 0, o.text, tabs, o.underline, &changed, clip);
   }
-  NotifyDcChanged(dc, RECT{changed.left(), changed.top(), changed.right() + 1, changed.bottom() + 1});
+  NotifyDcChanged(dc, ToRECT(changed));
   if (single && (format & (DT_VCENTER | DT_BOTTOM))) return y - rc->top + lineHeight;
   return total;
 }
@@ -348,7 +348,7 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   QRect changed;
   PaintLine(dc, *f, x + static_cast<int>(std::lround(shift.x())), y + static_cast<int>(std::lround(shift.y())), dx, s,
             false, std::nullopt, &changed, std::nullopt);
-  NotifyDcChanged(dc, RECT{changed.left(), changed.top(), changed.right() + 1, changed.bottom() + 1});
+  NotifyDcChanged(dc, ToRECT(changed));
   if (align & TA_UPDATECP) {
     const QPointF advance = turn.map(QPointF(width, 0));
     SetDcPosition(dc, POINT{x + static_cast<LONG>(std::lround(advance.x())), y + static_cast<LONG>(std::lround(advance.y()))});

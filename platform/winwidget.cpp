@@ -17,9 +17,6 @@ namespace platform {
 
 namespace {
 
-QRect ToQRect(const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
-RECT ToRECT(const QRect& r) { return r.isEmpty() ? RECT{} : RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
-
 // Contexts handed out by GetDC, with the scratch surface of those that draw nowhere.
 std::unordered_map<HDC, HBITMAP>& WindowDCs() {
   static std::unordered_map<HDC, HBITMAP> dcs;
@@ -195,7 +192,8 @@ HDC WinWidget::BeginPaintOn(PAINTSTRUCT* ps) {
   const QRegion area = invalid_.intersected(rect());
   ScopedGdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
   for (const QRect& r : area) {
-    ScopedGdiObject<HRGN> piece(CreateRectRgn(r.left(), r.top(), r.right() + 1, r.bottom() + 1));
+    const RECT box = ToRECT(r);
+    ScopedGdiObject<HRGN> piece(CreateRectRgnIndirect(&box));
     CombineRgn(clip, clip, piece, RGN_OR);
   }
   SelectClipRgn(dc, clip);
@@ -297,7 +295,7 @@ BOOL InvalidateRect(HWND window, const RECT* rc, BOOL erase) {
   if (WinWidget* w = AsWin(window)) {
     w->Invalidate(rc, erase != FALSE);
   } else if (rc) {
-    window->update(QRect(QPoint(rc->left, rc->top), QPoint(rc->right - 1, rc->bottom - 1)));
+    window->update(platform::ToQRect(*rc));
   } else {
     window->update();
   }
@@ -327,7 +325,7 @@ BOOL GetWindowRect(HWND window, RECT* rc) {
   if (!window || !rc) return FALSE;
   const QRect frame = window->isWindow() ? window->frameGeometry()
                                          : QRect(window->mapToGlobal(QPoint(0, 0)), window->size());
-  *rc = RECT{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+  *rc = platform::ToRECT(frame);
   return TRUE;
 }
 

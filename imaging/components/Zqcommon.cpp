@@ -1,11 +1,11 @@
 #include "imaging/components/Zqcommon.h"
 
-#include <QApplication>
-#include <QWidget>
-
 #include "imaging/engine/Zqdispinit.h"
 #include "imaging/engine/Zqdllprocs.h"
 #include "platform/memory.h"
+
+using zqdllprocs::Ready;
+using zqdllprocs::TakeStatus;
 
 TVZqCommon::TVZqCommon(QObject* owner) : QObject(owner) {
   const int r = InitializeZQ(kZqKindImage);
@@ -26,28 +26,11 @@ void TVZqCommon::SetYdpi(LONG value) {
   if (value >= 0) FYdpi = value;
 }
 
-template <typename Entry>
-bool TVZqCommon::Ready(Entry entry) {
-  if (!entry) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
-  ErrorStatus = 0;
-  return true;
-}
-
-void TVZqCommon::TakeStatus() { ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : kZqStatusNoEntry; }
-
-QWidget* TVZqCommon::OwnerWindow() const {
-  if (auto* w = qobject_cast<QWidget*>(parent())) return w->window();
-  return QApplication::activeWindow();
-}
-
 bool TVZqCommon::GetImageType() {
-  if (!Ready(ZqGetImageType)) return false;
+  if (!Ready(ErrorStatus, ZqGetImageType)) return false;
   ZqImageInfo info{};
   const bool ok = ZqGetImageType(ImgHandle, &info) != 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   if (!ok) return false;
   InfoValue0 = info.value0;
   InfoValue2 = info.value2;
@@ -64,88 +47,84 @@ bool TVZqCommon::GetImageType() {
 }
 
 bool TVZqCommon::FreeMemory() {
-  if (!ZqGetImageType || !ZqFreeMemory) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
-  ErrorStatus = 0;
+  if (!Ready(ErrorStatus, ZqGetImageType, ZqFreeMemory)) return false;
   // Only a handle the engine recognises as an image is freed.
   ZqImageInfo info{};
   if (ZqGetImageType(ImgHandle, &info) == 0 || info.kind == vzqInvalidImage) {
-    TakeStatus();
+    ErrorStatus = TakeStatus();
     return false;
   }
   const bool ok = ZqFreeMemory(ImgHandle) != 0;
   ImgHandle = 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqCommon::GetDpi() {
-  if (!Ready(ZqGetDpi)) return false;
+  if (!Ready(ErrorStatus, ZqGetDpi)) return false;
   LONG x = FXdpi, y = FYdpi;
   const bool ok = ZqGetDpi(ImgHandle, &x, &y) != 0;
   FXdpi = x;
   FYdpi = y;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqCommon::SetDpi() {
-  if (!Ready(ZqSetDpi)) return false;
+  if (!Ready(ErrorStatus, ZqSetDpi)) return false;
   const bool ok = ZqSetDpi(ImgHandle, FXdpi, FYdpi) != 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 DWORD TVZqCommon::GetMemorySize() {
-  if (!Ready(ZqGetMemorySize)) return 0;
+  if (!Ready(ErrorStatus, ZqGetMemorySize)) return 0;
   const DWORD size = ZqGetMemorySize(ImgHandle);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return size;
 }
 
 HGLOBAL TVZqCommon::CopyImage() {
-  if (!Ready(ZqCopyImage)) return 0;
+  if (!Ready(ErrorStatus, ZqCopyImage)) return 0;
   const HGLOBAL copy = ZqCopyImage(ImgHandle);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return copy;
 }
 
 bool TVZqCommon::CreateImage(LONG width, LONG height, short bitCount, short red, short green, short blue) {
-  if (!Ready(ZqCreateImage)) return false;
+  if (!Ready(ErrorStatus, ZqCreateImage)) return false;
   ImgHandle = ZqCreateImage(width, height, static_cast<WORD>(bitCount), static_cast<BYTE>(red),
                             static_cast<BYTE>(green), static_cast<BYTE>(blue), 0, 0, 0, 0);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ImgHandle != 0;
 }
 
 bool TVZqCommon::CreateVectImage(LONG a, LONG b, LONG c, LONG d) {
-  if (!Ready(ZqCreateVectImage)) return false;
+  if (!Ready(ErrorStatus, ZqCreateVectImage)) return false;
   ImgHandle = ZqCreateVectImage(a, b, c, d);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ImgHandle != 0;
 }
 
 bool TVZqCommon::CreateVectImageEx(TVZqCreateVectImage kind, LONG a, LONG b, LONG c, LONG d) {
-  if (!Ready(ZqCreateVectImageEx)) return false;
+  if (!Ready(ErrorStatus, ZqCreateVectImageEx)) return false;
   ImgHandle = ZqCreateVectImageEx(static_cast<BYTE>(kind), a, b, c, d);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ImgHandle != 0;
 }
 
 bool TVZqCommon::VectToDib(HGLOBAL vector, short bitCount, bool flag, short red, short green, short blue) {
-  if (!Ready(ZqVectorToRaster)) return false;
+  if (!Ready(ErrorStatus, ZqVectorToRaster)) return false;
   ImgHandle = ZqVectorToRaster(vector, bitCount, flag ? -1 : 0, static_cast<BYTE>(red), static_cast<BYTE>(green),
                                static_cast<BYTE>(blue));
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ImgHandle != 0;
 }
 
 LONG TVZqCommon::GetSystemPalette() {
-  if (!Ready(ZqGetSystemPalette)) return -1;
+  if (!Ready(ErrorStatus, ZqGetSystemPalette)) return -1;
   const LONG value = ZqGetSystemPalette();
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return value;
 }
 
@@ -155,81 +134,81 @@ int TVZqCommon::UseLZW(const std::string&) {
 }
 
 bool TVZqCommon::GetDpiFromHdc(HDC dc) {
-  if (!Ready(ZqGetDpiFromHdc)) return false;
+  if (!Ready(ErrorStatus, ZqGetDpiFromHdc)) return false;
   LONG x = FXdpi, y = FYdpi;
   const bool ok = ZqGetDpiFromHdc(dc, &x, &y) != 0;
   FXdpi = x;
   FYdpi = y;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 HBITMAP TVZqCommon::BitmapFromDib() {
-  if (!Ready(ZqBitmapFromDib)) return nullptr;
+  if (!Ready(ErrorStatus, ZqBitmapFromDib)) return nullptr;
   HBITMAP bitmap = ZqBitmapFromDib(ImgHandle);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return bitmap;
 }
 
 bool TVZqCommon::DibFromBitmap(HBITMAP bitmap, HPALETTE palette) {
-  if (!Ready(ZqDibFromBitmap)) return false;
+  if (!Ready(ErrorStatus, ZqDibFromBitmap)) return false;
   ImgHandle = ZqDibFromBitmap(bitmap, palette);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ImgHandle != 0;
 }
 
 bool TVZqCommon::DeleteBitmapObject(HGDIOBJ object) {
-  if (!Ready(ZqDeleteBitmapObject)) return false;
+  if (!Ready(ErrorStatus, ZqDeleteBitmapObject)) return false;
   const bool ok = ZqDeleteBitmapObject(object) != 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqCommon::GetOneBitPalCount(DWORD& count0, DWORD& count1) {
-  if (!Ready(ZqGetOneBitPalCount)) return false;
+  if (!Ready(ErrorStatus, ZqGetOneBitPalCount)) return false;
   const bool ok = ZqGetOneBitPalCount(ImgHandle, &count0, &count1) != 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqCommon::GetPalette(RGBQUAD* palette, int count) {
-  if (!Ready(ZqGetPalette)) return false;
+  if (!Ready(ErrorStatus, ZqGetPalette)) return false;
   const bool ok = ZqGetPalette(ImgHandle, palette, count) != 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqCommon::SetPalette(const RGBQUAD* palette, int count) {
-  if (!Ready(ZqSetPalette)) return false;
+  if (!Ready(ErrorStatus, ZqSetPalette)) return false;
   const bool ok = ZqSetPalette(ImgHandle, palette, count) != 0;
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqCommon::GetFromClipBrd() {
-  if (!Ready(ZqGetFromClipBrd)) return false;
-  ImgHandle = ZqGetFromClipBrd(OwnerWindow(), 0, 0, 0, 0);
-  TakeStatus();
+  if (!Ready(ErrorStatus, ZqGetFromClipBrd)) return false;
+  ImgHandle = ZqGetFromClipBrd(ZqOwnerWindow(parent()), 0, 0, 0, 0);
+  ErrorStatus = TakeStatus();
   return ImgHandle != 0;
 }
 
 bool TVZqCommon::SetToClipBrd() {
-  if (!Ready(ZqSetToClipBrd)) return false;
-  const bool ok = ZqSetToClipBrd(OwnerWindow(), ImgHandle, 0, 0, 0, 0) != 0;
-  TakeStatus();
+  if (!Ready(ErrorStatus, ZqSetToClipBrd)) return false;
+  const bool ok = ZqSetToClipBrd(ZqOwnerWindow(parent()), ImgHandle, 0, 0, 0, 0) != 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 void TVZqCommon::ClearClipBrd() {
-  if (!Ready(ZqClearClipBrd)) return;
-  ZqClearClipBrd(OwnerWindow());
-  TakeStatus();
+  if (!Ready(ErrorStatus, ZqClearClipBrd)) return;
+  ZqClearClipBrd(ZqOwnerWindow(parent()));
+  ErrorStatus = TakeStatus();
 }
 
 bool TVZqCommon::IsClipBrdData() {
-  if (!Ready(ZqIsClipBrdData)) return false;
-  const bool ok = ZqIsClipBrdData(OwnerWindow()) != 0;
-  TakeStatus();
+  if (!Ready(ErrorStatus, ZqIsClipBrdData)) return false;
+  const bool ok = ZqIsClipBrdData(ZqOwnerWindow(parent())) != 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
@@ -255,8 +234,8 @@ void TVZqCommon::SetPicture(const QImage& picture) {
   const platform::ScopedGdiObject<HBITMAP> bitmap(CreateBitmap(pixels.width(), pixels.height(), 1, 32, pixels.constBits()));
   if (!bitmap) return;
   ImgHandle = ZqDibFromBitmap(bitmap, nullptr);
-  TakeStatus();
+  ErrorStatus = TakeStatus();
   FPicture = picture.copy();
 }
 
-void TVZqCommon::About() { ShowZqAbout(OwnerWindow()); }
+void TVZqCommon::About() { ShowZqAbout(ZqOwnerWindow(parent())); }

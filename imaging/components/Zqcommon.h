@@ -64,12 +64,6 @@ class TVZqCommon : public QObject {
   void About();
 
  private:
-  QWidget* OwnerWindow() const;
-  // Sets status 14 and answers false when entry is null; otherwise clears the status.
-  template <typename Entry>
-  bool Ready(Entry entry);
-  void TakeStatus();
-
   LONG FXdpi = 0, FYdpi = 0;
   QImage FPicture;
 };

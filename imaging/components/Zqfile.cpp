@@ -1,14 +1,16 @@
 #include "imaging/components/Zqfile.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <algorithm>
 #include <array>
 #include <cstring>
 
 #include "imaging/engine/Zqdispinit.h"
+#include "imaging/engine/Zqdllprocs.h"
 #include "platform/dialogs.h"
 #include "platform/text.h"
+
+using zqdllprocs::Ready;
+using zqdllprocs::TakeStatus;
 
 namespace {
 
@@ -32,14 +34,11 @@ NameBuffer BufferWith(const std::string& text) {
 }  // namespace
 
 bool TCExif::GetExifInfo(const std::string& fileName) {
-  if (!ZqJpegExifInfo) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqJpegExifInfo)) return false;
   ZqExifInfo values{};
   const bool ok = ZqJpegExifInfo(fileName.c_str(), &values) != 0;
   if (ok) Values = values;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
@@ -122,10 +121,7 @@ BOOL TVZqFile::ProgressCallback(int percent) {
 }
 
 bool TVZqFile::GetImagefileType() {
-  if (!ZqFileType) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFileType)) return false;
   ZqFileInfo info{};
   const bool ok = ZqFileType(FFileName.c_str(), FLoadPage, &info) != 0;
   if (ok) {
@@ -142,16 +138,13 @@ bool TVZqFile::GetImagefileType() {
     InfoValue36 = info.value36;
     Comment.assign(info.comment, strnlen(info.comment, sizeof info.comment));
   }
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : kZqStatusNoEntry;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::LoadFile(TVZqLoadFile mode) {
   ImgHandle = 0;
-  if (!ZqFileLoad) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFileLoad)) return false;
   DoStartLoad(FFileName);
   ProgressSetUp();
   const char* name = FFileName.c_str();
@@ -189,7 +182,7 @@ bool TVZqFile::LoadFile(TVZqLoadFile mode) {
     case vzqLoadSXFSFC: vector(ZqSxfSfcFileLoad); break;
   }
   WORD status = 0;
-  if (called && ZqGetErrorStatus) status = ZqGetErrorStatus();
+  if (called) status = TakeStatus();
   ErrorStatus = status;
   ProgressTakeDown();
   DoEndLoad(FFileName);
@@ -197,10 +190,7 @@ bool TVZqFile::LoadFile(TVZqLoadFile mode) {
 }
 
 bool TVZqFile::SaveFile(TVZqSaveFile mode) {
-  if (!ZqBmpFileSave) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqBmpFileSave)) return false;
   DoStartSave(FFileName);
   ProgressSetUp();
   const char* name = FFileName.c_str();
@@ -260,81 +250,62 @@ bool TVZqFile::SaveFile(TVZqSaveFile mode) {
                                           btn) != 0;
       break;
   }
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   ProgressTakeDown();
   DoEndSave(FFileName);
   return ok;
 }
 
-QWidget* TVZqFile::OwnerWindow() const {
-  if (auto* w = qobject_cast<QWidget*>(parent())) return w->window();
-  return QApplication::activeWindow();
-}
-
 bool TVZqFile::OpenFileDlg() {
-  if (!ZqOpenFileDlg) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqOpenFileDlg)) return false;
   NameBuffer buffer = BufferWith(FFileName);
-  const bool ok = ZqOpenFileDlg(OwnerWindow(), buffer.data(), FFilePath.c_str(), FFileExt.c_str(), EngineBool(Preview)) != 0;
+  const bool ok = ZqOpenFileDlg(ZqOwnerWindow(parent()), buffer.data(), FFilePath.c_str(), FFileExt.c_str(),
+                                EngineBool(Preview)) != 0;
   if (ok) SetFileName(buffer.data());
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::SaveFileDlg() {
-  if (!ZqSaveFileDlgEx) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqSaveFileDlgEx)) return false;
   NameBuffer buffer = BufferWith(FFileName);
   WORD type = SaveFileType;
-  const bool ok = ZqSaveFileDlgEx(OwnerWindow(), buffer.data(), FFilePath.c_str(), FFileExt.c_str(),
+  const bool ok = ZqSaveFileDlgEx(ZqOwnerWindow(parent()), buffer.data(), FFilePath.c_str(), FFileExt.c_str(),
                                   EngineBool(Preview), &type) != 0;
   if (ok) {
     SetFileName(buffer.data());
     SaveFileType = type;
   }
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::FTPDeleteFile(const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-  if (!ZqFTPDeleteFile) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFTPDeleteFile)) return false;
   if (!FitsPath(a) || !FitsPath(b) || !FitsPath(c) || !FitsPath(d)) {
     ErrorStatus = kZqStatusTextTooLong;
     return false;
   }
   const bool ok = ZqFTPDeleteFile(a.c_str(), b.c_str(), c.c_str(), d.c_str()) != 0;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::FTPRenameFile(const std::string& a, const std::string& b, const std::string& c, const std::string& d,
                              const std::string& e) {
-  if (!ZqFTPRenameFile) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, ZqFTPRenameFile)) return false;
   if (!FitsPath(a) || !FitsPath(b) || !FitsPath(c) || !FitsPath(d) || !FitsPath(e)) {
     ErrorStatus = kZqStatusTextTooLong;
     return false;
   }
   const bool ok = ZqFTPRenameFile(a.c_str(), b.c_str(), c.c_str(), d.c_str(), e.c_str()) != 0;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   return ok;
 }
 
 bool TVZqFile::Transfer(ZqTransfer_t entry, const std::string& a, const std::string& b, const std::string& c,
                         const std::string& d, LONG n) {
-  if (!entry) {
-    ErrorStatus = kZqStatusNoEntry;
-    return false;
-  }
+  if (!Ready(ErrorStatus, entry)) return false;
   if (!FitsPath(a) || !FitsPath(b) || !FitsPath(c) || !FitsPath(d)) {
     ErrorStatus = kZqStatusTextTooLong;
     return false;
@@ -342,7 +313,7 @@ bool TVZqFile::Transfer(ZqTransfer_t entry, const std::string& a, const std::str
   ProgressSetUp();
   const bool ok = entry(a.c_str(), b.c_str(), FFileName.c_str(), c.c_str(), d.c_str(), n, FCallback, Caption.c_str(),
                         Message.c_str(), ButtonName.c_str()) != 0;
-  ErrorStatus = ZqGetErrorStatus ? ZqGetErrorStatus() : 0;
+  ErrorStatus = TakeStatus();
   ProgressTakeDown();
   return ok;
 }
@@ -360,4 +331,4 @@ bool TVZqFile::HTTPPutFile(const std::string& a, const std::string& b, const std
   return Transfer(ZqHTTPPutFile, a, b, c, d, n);
 }
 
-void TVZqFile::About() { ShowZqAbout(OwnerWindow()); }
+void TVZqFile::About() { ShowZqAbout(ZqOwnerWindow(parent())); }

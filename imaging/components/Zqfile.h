@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "imaging/engine/Zqdllprocs.h"
 #include "imaging/engine/Zqinit.h"
+#include "imaging/engine/Zqproctypes.h"
 #include "platform/wintypes.h"
 
 class TVZqFile;
@@ -137,7 +137,6 @@ class TVZqFile : public TVZqNoUiControl {
   void ProgressTakeDown();
   bool Transfer(ZqTransfer_t entry, const std::string& a, const std::string& b, const std::string& c, const std::string& d,
                 LONG n);
-  QWidget* OwnerWindow() const;
 
   std::string FFileExt = "BMP;JPG;TIF;PCX;FPX;PNG;GIF;JP2;JPC;J2K;WMF;EMF;DXF;SVG;P21;SFC";
   std::string FFileName, FFilePath;

@@ -49,3 +49,9 @@ ZqEntryGroup ZqEntries(ZqLibrary library) {
   }
   return {nullptr, 0};
 }
+
+namespace zqdllprocs {
+
+WORD TakeStatus() { return ZqGetErrorStatus ? ZqGetErrorStatus() : kZqStatusNoEntry; }
+
+}  // namespace zqdllprocs

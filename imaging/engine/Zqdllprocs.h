@@ -3,8 +3,12 @@
 // (ZqFileLoad holds ZQFileLoad); entries without that prefix keep their name, and
 // ZQFrameRect keeps its own. Entries the system calls have typed pointers; the rest are
 // held as generic pointers. Callers test a variable for null before calling through it.
+//
+// The table and its guards are the imaging layer's own: the component headers do not
+// include this header, so code above the components reaches the engine only through them.
 #pragma once
 
+#include "imaging/engine/Zqinit.h"
 #include "imaging/engine/Zqproctypes.h"
 
 // Zq7Com.DLL: 98 entries, in the order they are resolved.
@@ -414,3 +418,23 @@ struct ZqEntryGroup {
   int count;
 };
 ZqEntryGroup ZqEntries(ZqLibrary library);
+
+namespace zqdllprocs {
+
+// The guard of every component call into the engine: when any entry the call needs is
+// missing, status becomes 14 and the answer is false; otherwise status is cleared for
+// the call.
+template <typename... Entries>
+bool Ready(WORD& status, Entries... entries) {
+  if (((entries == nullptr) || ...)) {
+    status = kZqStatusNoEntry;
+    return false;
+  }
+  status = 0;
+  return true;
+}
+
+// The engine's status after a call: ZQGetErrorStatus, or 14 when the engine lacks it.
+WORD TakeStatus();
+
+}  // namespace zqdllprocs

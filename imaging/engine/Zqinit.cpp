@@ -1,5 +1,7 @@
 #include "imaging/engine/Zqinit.h"
 
+#include <QApplication>
+#include <QMainWindow>
 #include <array>
 
 #include "imaging/engine/Zqdllprocs.h"
@@ -107,4 +109,13 @@ void ShowZqAbout(QWidget* owner) {
     text += std::string(library) + "\t" + (version.empty() ? "-" : version) + "\n";
   }
   MessageBoxA(owner, text.c_str(), "About", MB_OK | MB_ICONINFORMATION);
+}
+
+QWidget* ZqOwnerWindow(const QObject* owner) {
+  if (const auto* widget = qobject_cast<const QWidget*>(owner)) return widget->window();
+  // The window the user works in, not whichever one has the focus: a dialog shown from a
+  // component without owner must not end up parented to a passing tool window.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (qobject_cast<QMainWindow*>(window)) return window;
+  return nullptr;
 }

@@ -38,6 +38,11 @@ std::string GetDllVer(const std::string& libraryName, bool fileVersion);
 // Shows the components' about box: the version texts of the engine libraries.
 void ShowZqAbout(QWidget* owner);
 
+// The window that owns the engine's dialogs, the clipboard and the about box for a
+// component whose owner is owner: the owner's window when the owner is a widget, else
+// the application's main window (null when the program has none, as on the command line).
+QWidget* ZqOwnerWindow(const QObject* owner);
+
 // Status codes the components set themselves, beside the engine's.
 inline constexpr unsigned short kZqStatusTextTooLong = 5;  // a transfer text of the path limit or more
 inline constexpr unsigned short kZqStatusNoEntry = 14;     // the needed entry point is missing

@@ -18,19 +18,13 @@ const AttributeTexts kJpeg{"5", "RGB24", "2x2", "72dpi", "BASELINE", ".jpg"};
 const RenameOptions kBytes{true, false, false, false, false};
 const RenameOptions kNone{};
 
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
-
 // Forecasts the rows, checks that the forecast changed nothing, runs them, and expects
 // each row's forecast result to be the run's.
 void ExpectForecastMatchesRun(const std::string& folder, const std::vector<RenameRowInput>& rows,
                               const RenameOptions& options, const std::vector<platform::RenameResult>& expected) {
-  const auto before = Names(folder);
+  const auto before = TempDir::Names(folder);
   const auto forecast = ForecastRenames(rows, options);
-  EXPECT_EQ(Names(folder), before) << "the forecast touches no file";
+  EXPECT_EQ(TempDir::Names(folder), before) << "the forecast touches no file";
   const auto outcomes = RunRenames(rows, options, nullptr);
   ASSERT_EQ(forecast.size(), outcomes.size());
   ASSERT_EQ(forecast.size(), expected.size());

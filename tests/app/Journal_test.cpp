@@ -183,9 +183,7 @@ TEST_F(JournalTest, ARunOnACardIsUndoneOnThatCardAfterItWasTakenOut) {
   ASSERT_EQ(journals.size(), 2u);
   EXPECT_EQ(UndoJournal(journals[1]).restored, 1);
   EXPECT_EQ(UndoJournal(journals[0]).restored, 1);
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dcim)) names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"DSC0001.JPG", "DSC0002.JPG"}));
+  EXPECT_EQ(TempDir::Names(dcim), (std::set<std::string>{"DSC0001.JPG", "DSC0002.JPG"}));
 }
 
 TEST(JournalFolder, FollowsTheStateHome) {

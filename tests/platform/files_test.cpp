@@ -19,13 +19,6 @@ using testsupport::VolumeKind;
 
 namespace {
 
-// The names in a folder, exactly as the file system spells them.
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
-
 void WriteFile(const std::string& path, const std::string& contents) {
   std::ofstream(path, std::ios::binary) << contents;
 }
@@ -79,7 +72,7 @@ TEST(Rename, AnotherSpellingOfAnotherFileIsRefusedOnACaseSensitiveFileSystem) {
   EXPECT_EQ(RenameNoReplace(lower, link), RenameResult::TargetExists);
   EXPECT_FALSE(NameTaken(lower, lower));
   EXPECT_FALSE(NameTaken(lower, dir.path() + "free.jpg"));
-  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"A.JPG", "a.jpg", "link.jpg"}));
+  EXPECT_EQ(TempDir::Names(dir.path()), (std::set<std::string>{"A.JPG", "a.jpg", "link.jpg"}));
   EXPECT_EQ(TempDir::Read(upper), "upper");
   EXPECT_EQ(TempDir::Read(lower), "lower");
 }
@@ -105,7 +98,7 @@ TEST_P(RenameOnVolume, OrdinaryRenamesOfFilesAndFolders) {
   ASSERT_EQ(::mkdir(At("set.png").c_str(), 0755), 0);
   EXPECT_EQ(RenameNoReplace(At("set.png"), At("set_96dpi.png")), RenameResult::Ok);
   EXPECT_EQ(RenameNoReplace(At("none.jpg"), At("x.jpg")), RenameResult::SourceMissing);
-  EXPECT_EQ(Names(volume_->path()), (std::set<std::string>{"写真_72dpi.jpg", "set_96dpi.png"}));
+  EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"写真_72dpi.jpg", "set_96dpi.png"}));
   EXPECT_EQ(TempDir::Read(At("写真_72dpi.jpg")), "JPEG");
 }
 
@@ -115,7 +108,7 @@ TEST_P(RenameOnVolume, CaseOnlyChangesTakeTheNewSpelling) {
   EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001.jpg")), RenameResult::Ok);
   ASSERT_EQ(::mkdir(At("DCIM").c_str(), 0755), 0);
   EXPECT_EQ(RenameNoReplace(At("DCIM"), At("dcim")), RenameResult::Ok);
-  EXPECT_EQ(Names(volume_->path()), (std::set<std::string>{"DSC0001.jpg", "dcim"})) << "no temporary name is left";
+  EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"DSC0001.jpg", "dcim"})) << "no temporary name is left";
   EXPECT_EQ(TempDir::Read(At("DSC0001.jpg")), "JPEG");
 }
 
@@ -126,7 +119,7 @@ TEST_P(RenameOnVolume, AnExistingTargetIsRefusedInEverySpelling) {
     SCOPED_TRACE(target);
     EXPECT_TRUE(NameTaken(At("a.JPG"), At(target)));
     EXPECT_EQ(RenameNoReplace(At("a.JPG"), At(target)), RenameResult::TargetExists);
-    EXPECT_EQ(Names(volume_->path()), (std::set<std::string>{"a.JPG", "b.jpg"})) << "no placeholder is left";
+    EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"a.JPG", "b.jpg"})) << "no placeholder is left";
   }
   EXPECT_EQ(TempDir::Read(At("a.JPG")), "A");
   EXPECT_EQ(TempDir::Read(At("b.jpg")), "B");
@@ -137,7 +130,7 @@ TEST_P(RenameOnVolume, AReadOnlyMountRefusesAndKeepsTheFile) {
   ASSERT_TRUE(volume_->Remount(true)) << volume_->skipReason();
   EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001_72dpi.jpg")), RenameResult::AccessDenied);
   EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001.jpg")), RenameResult::AccessDenied);
-  EXPECT_EQ(Names(volume_->path()), (std::set<std::string>{"DSC0001.JPG"}));
+  EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"DSC0001.JPG"}));
   EXPECT_EQ(TempDir::Read(At("DSC0001.JPG")), "JPEG");
 }
 

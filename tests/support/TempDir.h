@@ -1,6 +1,7 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace testsupport {
@@ -17,6 +18,8 @@ class TempDir {
   // Writes a file below the folder and returns its path.
   std::string Write(const std::string& name, const std::string& contents) const;
   static std::string Read(const std::string& path);
+  // The names in a folder, exactly as the file system spells them.
+  static std::set<std::string> Names(const std::string& folder);
 
  private:
   std::string path_;

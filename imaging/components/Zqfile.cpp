@@ -45,7 +45,8 @@ bool TCExif::GetExifInfo(const std::string& fileName) {
 TVZqFile::TVZqFile(QObject* owner) : TVZqNoUiControl(owner) {
   const int r = InitializeZQ(kZqKindImage);
   if (r != -1 && (r >> 16) == 1) Zqdispinit::Initialize();
-  g_progressOwner = nullptr;
+  // The progress owner is left alone: a component made by a progress handler must not
+  // take the running operation's callbacks away.
 }
 
 TVZqFile::~TVZqFile() {
@@ -88,7 +89,8 @@ void TVZqFile::DoEndSave(const std::string& fileName) {
   if (OnEndSave) OnEndSave(this, fileName);
 }
 
-void TVZqFile::ProgressSetUp() {
+QPointer<TVZqFile> TVZqFile::ProgressSetUp() {
+  QPointer<TVZqFile> previous(g_progressOwner);
   FLastPercent = 0;
   Cancel = false;
   FCallback = nullptr;
@@ -98,13 +100,14 @@ void TVZqFile::ProgressSetUp() {
     g_progressOwner = this;
     FCallback = &TVZqFile::ProgressCallback;
   }
+  return previous;
 }
 
-void TVZqFile::ProgressTakeDown() {
+void TVZqFile::ProgressTakeDown(const QPointer<TVZqFile>& previous) {
   FLastPercent = 0;
   Cancel = false;
   FCallback = nullptr;
-  g_progressOwner = nullptr;
+  g_progressOwner = previous.data();
 }
 
 BOOL TVZqFile::ProgressCallback(int percent) {
@@ -146,7 +149,7 @@ bool TVZqFile::LoadFile(TVZqLoadFile mode) {
   ImgHandle = 0;
   if (!Ready(ErrorStatus, ZqFileLoad)) return false;
   DoStartLoad(FFileName);
-  ProgressSetUp();
+  const QPointer<TVZqFile> previous = ProgressSetUp();
   const char* name = FFileName.c_str();
   const char *cap = Caption.c_str(), *msg = Message.c_str(), *btn = ButtonName.c_str();
   // Each loader of the table is called only when present; a missing one leaves status 0.
@@ -184,7 +187,7 @@ bool TVZqFile::LoadFile(TVZqLoadFile mode) {
   WORD status = 0;
   if (called) status = TakeStatus();
   ErrorStatus = status;
-  ProgressTakeDown();
+  ProgressTakeDown(previous);
   DoEndLoad(FFileName);
   return ImgHandle != 0;
 }
@@ -192,7 +195,7 @@ bool TVZqFile::LoadFile(TVZqLoadFile mode) {
 bool TVZqFile::SaveFile(TVZqSaveFile mode) {
   if (!Ready(ErrorStatus, ZqBmpFileSave)) return false;
   DoStartSave(FFileName);
-  ProgressSetUp();
+  const QPointer<TVZqFile> previous = ProgressSetUp();
   const char* name = FFileName.c_str();
   const char *cap = Caption.c_str(), *msg = Message.c_str(), *btn = ButtonName.c_str();
   const char* comment = Comment.c_str();
@@ -251,7 +254,7 @@ bool TVZqFile::SaveFile(TVZqSaveFile mode) {
       break;
   }
   ErrorStatus = TakeStatus();
-  ProgressTakeDown();
+  ProgressTakeDown(previous);
   DoEndSave(FFileName);
   return ok;
 }
@@ -310,11 +313,11 @@ bool TVZqFile::Transfer(ZqTransfer_t entry, const std::string& a, const std::str
     ErrorStatus = kZqStatusTextTooLong;
     return false;
   }
-  ProgressSetUp();
+  const QPointer<TVZqFile> previous = ProgressSetUp();
   const bool ok = entry(a.c_str(), b.c_str(), FFileName.c_str(), c.c_str(), d.c_str(), n, FCallback, Caption.c_str(),
                         Message.c_str(), ButtonName.c_str()) != 0;
   ErrorStatus = TakeStatus();
-  ProgressTakeDown();
+  ProgressTakeDown(previous);
   return ok;
 }
 

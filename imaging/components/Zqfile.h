@@ -2,6 +2,7 @@
 // image files. Every operation is one guarded call into the imaging engine.
 #pragma once
 
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -133,8 +134,11 @@ class TVZqFile : public TVZqNoUiControl {
   virtual void DoEndSave(const std::string& fileName);
 
  private:
-  void ProgressSetUp();
-  void ProgressTakeDown();
+  // An operation's progress begins and ends with these. The set-up answers the progress
+  // owner it found, which the take-down puts back: an operation run from a progress
+  // handler then leaves the outer operation its callbacks.
+  QPointer<TVZqFile> ProgressSetUp();
+  void ProgressTakeDown(const QPointer<TVZqFile>& previous);
   bool Transfer(ZqTransfer_t entry, const std::string& a, const std::string& b, const std::string& c, const std::string& d,
                 LONG n);
 

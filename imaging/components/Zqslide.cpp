@@ -609,10 +609,14 @@ void TVZqSlide::StopTimer() {
 
 void TVZqSlide::WmTimer(UINT_PTR id) {
   if (id != FTimerId || FTimerId == 0 || FBusy || FList.empty()) return;
+  const LONG before = FCurrentImage;
   ComposePath(Step::Next);
   FreeImage();
   FImage = LoadEntry();
-  if (FImage) Display(nullptr, ScrollDir);
+  if (FImage)
+    Display(nullptr, ScrollDir);  // showing the last entry again stops the timer
+  else if (FCurrentImage == before)
+    StopTimer();  // a last entry that cannot be loaded is never shown again: the show ends here
 }
 
 void TVZqSlide::mousePressEvent(QMouseEvent* event) {

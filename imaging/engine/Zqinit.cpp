@@ -31,7 +31,6 @@ void LoadLibraries() {
   for (int i = 0; i < kZqLibraryCount; ++i) {
     if (g_libraries[i]) continue;
     const ZqEntryGroup group = ZqEntries(static_cast<ZqLibrary>(i));
-    for (int e = 0; e < group.count; ++e) group.entries[e].assign(nullptr);
     const std::string name = std::string("Zq7") + kSuffixes[i];
     HMODULE module = LoadLibraryA(name.c_str());
     if (!module) continue;
@@ -42,9 +41,14 @@ void LoadLibraries() {
 }
 
 void ReleaseLibraries() {
-  for (HMODULE& module : g_libraries) {
-    if (module) FreeLibrary(module);
-    module = nullptr;
+  for (int i = 0; i < kZqLibraryCount; ++i) {
+    if (g_libraries[i]) FreeLibrary(g_libraries[i]);
+    g_libraries[i] = nullptr;
+    // A variable left holding an address into an unloaded library would send the next
+    // call (a utility routine needs no component alive) into unmapped memory; null, it
+    // is refused with status 14.
+    const ZqEntryGroup group = ZqEntries(static_cast<ZqLibrary>(i));
+    for (int e = 0; e < group.count; ++e) group.entries[e].assign(nullptr);
   }
 }
 

@@ -94,14 +94,55 @@ TEST(ImageComponents, PictureRoundTrip) {
   EXPECT_EQ(GlobalBlockCount(), blocks - 1) << "the previous image " << first << " was freed";
 }
 
+// The fixture's Exif values as exiftool reads them (make_fixtures.sh wrote them).
 TEST(ImageComponents, ExifOfAJpeg) {
   TVZqFile file;
-  ASSERT_TRUE(file.Exif().GetExifInfo(Fixture("type/jpeg_exif.jpg")));
-  EXPECT_NE(file.Exif().Values.xResolution[1], 0u);
+  TCExif& exif = file.Exif();
+  exif.ErrorStatus = 99;
+  ASSERT_TRUE(exif.GetExifInfo(Fixture("type/jpeg_exif.jpg")));
+  EXPECT_EQ(exif.ErrorStatus, 0);
+  const ZqExifInfo& v = exif.Values;
+  EXPECT_STREQ(v.make, "Tesmarin");
+  EXPECT_STREQ(v.model, "Rose One");
+  EXPECT_EQ(v.orientation, 6) << "rotate 90 CW";
+  EXPECT_EQ(v.xResolution[0], 300u);
+  EXPECT_EQ(v.xResolution[1], 1u);
+  EXPECT_EQ(v.yResolution[0], 150u) << "IFD0's value, not the JFIF 72";
+  EXPECT_EQ(v.resolutionUnit, 2) << "inches";
+  EXPECT_EQ(v.exposureTime[0], 1u);
+  EXPECT_EQ(v.exposureTime[1], 250u);
+  EXPECT_EQ(v.fNumber[0], 14u);
+  EXPECT_EQ(v.fNumber[1], 5u);
+  EXPECT_EQ(v.isoSpeed, 200);
+  EXPECT_EQ(v.colorSpace, 0xFFFF) << "uncalibrated";
+  EXPECT_STREQ(v.exifVersion, "0232");
+  EXPECT_STREQ(v.dateTimeOriginal, "2024:05:06 07:08:09");
+  EXPECT_STREQ(v.gpsLatitudeRef, "N");
+  EXPECT_STREQ(v.gpsLongitudeRef, "E");
+  const DWORD latitude[6] = {35, 1, 30, 1, 0, 1};
+  const DWORD longitude[6] = {139, 1, 15, 1, 0, 1};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(v.gpsLatitude[i], latitude[i]) << "latitude word " << i;
+    EXPECT_EQ(v.gpsLongitude[i], longitude[i]) << "longitude word " << i;
+  }
+
+  // A file without Exif and a missing file: false, the engine's status, values untouched.
   TCExif other;
   EXPECT_FALSE(other.GetExifInfo(Fixture("type/png_rgb.png")));
+  EXPECT_NE(other.ErrorStatus, 0);
+  EXPECT_FALSE(exif.GetExifInfo(Fixture("type/missing.jpg")));
+  EXPECT_EQ(exif.ErrorStatus, ZQ_ERR_FILE_NOT_FOUND);
+  EXPECT_STREQ(exif.Values.make, "Tesmarin") << "a failed read keeps the values";
+
+  // Assigning copies the values; the copy does not follow its source afterwards.
+  TCExif copy;
+  copy.Values = exif.Values;
   file.SetExif(other);
-  EXPECT_EQ(file.Exif().Values.xResolution[1], 0u) << "assigning copies the values";
+  EXPECT_EQ(file.Exif().Values.xResolution[1], 0u);
+  EXPECT_STREQ(file.Exif().Values.make, "");
+  file.SetExif(copy);
+  copy.Values.orientation = 1;
+  EXPECT_EQ(file.Exif().Values.orientation, 6);
 }
 
 TEST(ImageComponents, SharedDisplayStateLivesFromTheFirstToTheLastImageComponent) {

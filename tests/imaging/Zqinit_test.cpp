@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cstdint>
+
+#include "imaging/components/Zqutils.h"
 #include "imaging/engine/Zqdllprocs.h"
 #include "imaging/engine/Zqinit.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SourcePath.h"
 
 namespace {
 
@@ -52,11 +58,49 @@ TEST(Zqinit, CountsPackingAndLifetime) {
   EXPECT_EQ(TerminateZQ(104), 0) << "more terminations than initialisations stay at 0";
   EXPECT_EQ(TerminateZQ(99), -1);
 
-  // The table is left as it was and cleared group by group on the next load.
+  // A new load resolves the table again.
   EXPECT_EQ(InitializeZQ(101), (1 << 16) + 1);
   ASSERT_NE(ZqGetErrorStatus, nullptr);
   EXPECT_EQ(ZqGetErrorStatus(), 0);
   EXPECT_EQ(TerminateZQ(101), 0);
+}
+
+// Utility routines need no component alive, so they may run after the last one has
+// released the libraries: the table then holds no address into them.
+TEST(Zqinit, ReleasingTheLibrariesClearsTheTable) {
+  const std::string folder = testsupport::SourcePath("tests/data/type");
+  ASSERT_EQ(InitializeZQ(kZqKindImage), (1 << 16) + 1);
+  ASSERT_NE(ZqFileType, nullptr);
+  EXPECT_EQ(GetDirFileCount(folder, folder + "/*.gif"), 5) << "three GIFs, one of them with three frames";
+  EXPECT_EQ(TerminateZQ(kZqKindImage), 0);
+  for (int i = 0; i < kZqLibraryCount; ++i) EXPECT_EQ(Count(static_cast<ZqLibrary>(i), true), 0) << "library " << i;
+  EXPECT_EQ(GetDirFileCount(folder, folder + "/*.gif"), 0) << "nothing typed, nothing called";
+  EXPECT_EQ(zqdllprocs::TakeStatus(), kZqStatusNoEntry);
+}
+
+// The released library's place is kept taken while the libraries are loaded again, so
+// they land elsewhere: a call through an address resolved before would fault.
+TEST(Zqinit, AReloadResolvesTheTableAfresh) {
+  const std::string gif = testsupport::SourcePath("tests/data/type/gif87a.gif");
+  ASSERT_EQ(InitializeZQ(kZqKindImage), (1 << 16) + 1);
+  ASSERT_NE(ZqFileType, nullptr);
+  const auto before = reinterpret_cast<std::uintptr_t>(ZqFileType);
+  ASSERT_EQ(TerminateZQ(kZqKindImage), 0);
+
+  const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  void* const page = reinterpret_cast<void*>(before & ~(pageSize - 1));
+  void* const held = mmap(page, pageSize, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+  ASSERT_EQ(held, page) << "the file library was unmapped when released";
+
+  ASSERT_EQ(InitializeZQ(kZqKindImage), (1 << 16) + 1);
+  ASSERT_NE(ZqFileType, nullptr);
+  EXPECT_NE(reinterpret_cast<std::uintptr_t>(ZqFileType), before);
+  ZqFileInfo info{};
+  EXPECT_NE(ZqFileType(gif.c_str(), 0, &info), 0);
+  EXPECT_EQ(ZqGetErrorStatus(), 0);
+  EXPECT_EQ(info.width, 32u);
+  EXPECT_EQ(TerminateZQ(kZqKindImage), 0);
+  munmap(held, pageSize);
 }
 
 TEST(Zqinit, VersionTextsOfTheEngine) {

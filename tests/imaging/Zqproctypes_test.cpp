@@ -1,78 +1,71 @@
 // The typed entries of the table have exactly the signatures the engine exports.
+//
+// Every engine header that declares exports is included (the build lists them, so a
+// header added later is checked too), and every typed entry is declared once more from
+// the table's own signature: a C function declared twice with different signatures does
+// not compile, so a saver, dialog or transfer the engine declares with another argument
+// list breaks this test's build. The run then checks that each typed entry the engine
+// libraries export was among those compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
 #include <type_traits>
 
+#include "ZqEngineExports.h"
 #include "imaging/engine/Zqproctypes.h"
-#include "zq7/Zq7Com/ZqBitmap.h"
-#include "zq7/Zq7Com/ZqClipboard.h"
-#include "zq7/Zq7Com/ZqDataFile.h"
-#include "zq7/Zq7Com/ZqDib.h"
-#include "zq7/Zq7Com/ZqDraw.h"
-#include "zq7/Zq7Com/ZqImage.h"
-#include "zq7/Zq7Com/ZqPath.h"
-#include "zq7/Zq7Com/ZqStatus.h"
-#include "zq7/Zq7Com/ZqText.h"
-#include "zq7/Zq7Effect/ZqResize.h"
-#include "zq7/Zq7File/ZqFileLoad.h"
-#include "zq7/Zq7File/ZqFileType.h"
-#include "zq7/Zq7VectCom/ZqVector.h"
+#include "platform/modules.h"
 
-// The typed table entries have exactly the engine's signatures.
-#define ZQ_SAME(entry) static_assert(std::is_same_v<decltype(&::entry), entry##_t>, #entry)
-ZQ_SAME(ZQGetMemorySize);
-ZQ_SAME(ZQFreeMemory);
-ZQ_SAME(ZQGetImageType);
-ZQ_SAME(ZQSetDpi);
-ZQ_SAME(ZQGetDpi);
-ZQ_SAME(ZQGetErrorStatus);
-ZQ_SAME(ZQCopyImage);
-ZQ_SAME(ZQCreateImage);
-ZQ_SAME(ZQGetSystemPalette);
-ZQ_SAME(ZQGetPalette);
-ZQ_SAME(ZQSetPalette);
-ZQ_SAME(ZQGetOneBitPalCount);
-ZQ_SAME(ZQDibFromBitmap);
-ZQ_SAME(ZQBitmapFromDib);
-ZQ_SAME(ZQDeleteBitmapObject);
-ZQ_SAME(ZQGetDpiFromHdc);
-ZQ_SAME(CreateBIPalette);
-ZQ_SAME(ZQGetFromClipBrd);
-ZQ_SAME(ZQSetToClipBrd);
-ZQ_SAME(ZQClearClipBrd);
-ZQ_SAME(ZQIsClipBrdData);
-ZQ_SAME(SetImageSize);
-ZQ_SAME(ZQResizeEx);
-ZQ_SAME(ZQVectorGdipStart);
-ZQ_SAME(ZQVectorGdipEnd);
-ZQ_SAME(ZQVectorToRaster);
-ZQ_SAME(ZQFileType);
-ZQ_SAME(ZQFileLoad);
-ZQ_SAME(ZQBmpFileLoad);
-ZQ_SAME(ZQJpegFileLoad);
-ZQ_SAME(ZQPcxFileLoad);
-ZQ_SAME(ZQJ2kFileLoad);
-ZQ_SAME(ZQGifFileLoad);
-ZQ_SAME(ZQTiffFileLoad);
-ZQ_SAME(ZQPngFileLoadEx);
-ZQ_SAME(ZQJpegExifInfo);
-ZQ_SAME(IsSetDrive);
-ZQ_SAME(DataFileExist);
-ZQ_SAME(SetTermYEN);
-ZQ_SAME(GetFullpathFilename);
-ZQ_SAME(GetPagefromFilename);
-ZQ_SAME(CutPagefromFilename);
-ZQ_SAME(GetFileDateTimeEx);
-ZQ_SAME(GetPathFileDateTime);
-ZQ_SAME(GetPathFileExt);
-ZQ_SAME(GetPathDir);
-ZQ_SAME(GetFileExt);
-ZQ_SAME(StrRightCopy);
-ZQ_SAME(GetDibPalSize);
-ZQ_SAME(_StretchDIBits);
-ZQ_SAME(_Line);
-ZQ_SAME(_Box);
-ZQ_SAME(_BoxFull);
-#undef ZQ_SAME
+#define ZQ_TYPED_ENTRIES(X)                                                                                      \
+  X(ZQGetMemorySize) X(ZQFreeMemory) X(ZQGetImageType) X(ZQGetSystemPalette) X(ZQSetDpi) X(ZQGetDpi)             \
+  X(ZQGetErrorStatus) X(ZQGetPalette) X(ZQSetPalette) X(ZQDibFromBitmap) X(ZQBitmapFromDib)                      \
+  X(ZQDeleteBitmapObject) X(ZQGetOneBitPalCount) X(ZQGetFromClipBrd) X(ZQSetToClipBrd) X(ZQClearClipBrd)         \
+  X(ZQIsClipBrdData) X(ZQCopyImage) X(ZQCreateImage) X(ZQGetDpiFromHdc) X(DataFileExist) X(IsSetDrive)           \
+  X(GetFileExt) X(GetPathDir) X(GetFileDateTimeEx) X(GetPathFileDateTime) X(GetPathFileExt)                      \
+  X(GetFullpathFilename) X(CutPagefromFilename) X(GetPagefromFilename) X(_StretchDIBits) X(GetDibPalSize)        \
+  X(CreateBIPalette) X(_Line) X(_Box) X(_BoxFull) X(SetTermYEN) X(StrRightCopy) X(SetImageSize) X(ZQResizeEx)    \
+  X(ZQOpenFileDlg) X(ZQSaveFileDlgEx) X(ZQFileType) X(ZQFileLoad) X(ZQBmpFileLoad) X(ZQBmpFileSave)              \
+  X(ZQJpegFileLoad) X(ZQJpegFileSave) X(ZQJpegExifInfo) X(ZQGifFileLoad) X(ZQGifFileSave) X(ZQTiffFileLoad)      \
+  X(ZQTiffFileSave) X(ZQPngFileLoadEx) X(ZQPngFileSaveEx) X(ZQFpxFileLoad) X(ZQFpxFileSave) X(ZQPcxFileLoad)     \
+  X(ZQPcxFileSave) X(ZQWmfFileLoad) X(ZQWmfFileSave) X(ZQEmfFileLoad) X(ZQEmfFileSave) X(ZQDxfFileLoad)          \
+  X(ZQDxfFileSave) X(ZQFTPGetFile) X(ZQFTPPutFile) X(ZQFTPDeleteFile) X(ZQFTPRenameFile) X(ZQHTTPGetFile)        \
+  X(ZQHTTPPutFile) X(ZQJ2kFileLoad) X(ZQJ2kFileSave) X(ZQSvgFileLoad) X(ZQSvgFileSave) X(ZQSxfP21FileLoad)       \
+  X(ZQSxfP21FileSave) X(ZQSxfSfcFileLoad) X(ZQSxfSfcFileSave) X(ZQCreateVectImage) X(ZQCreateVectImageEx)        \
+  X(ZQVectorGdipEnd) X(ZQVectorGdipStart) X(ZQVectorToRaster)
 
-TEST(Zqproctypes, SignaturesAreCheckedWhenThisTestCompiles) { SUCCEED(); }
+#define ZQ_AS_THE_TABLE_CALLS_IT(entry) extern "C" std::remove_pointer_t<entry##_t> entry;
+ZQ_TYPED_ENTRIES(ZQ_AS_THE_TABLE_CALLS_IT)
+#undef ZQ_AS_THE_TABLE_CALLS_IT
+
+namespace {
+
+#define ZQ_NAME(entry) #entry,
+constexpr const char* kTypedEntries[] = {ZQ_TYPED_ENTRIES(ZQ_NAME)};
+#undef ZQ_NAME
+
+bool Declared(const std::string& name) {
+  return std::find(std::begin(kZqDeclaredExports), std::end(kZqDeclaredExports), name) != std::end(kZqDeclaredExports);
+}
+
+}  // namespace
+
+TEST(Zqproctypes, EveryTypedEntryTheEngineExportsWasCompared) {
+  const char* const libraries[] = {"Zq7Com.DLL", "Zq7File.DLL", "Zq7Effect.DLL", "Zq7VectCom.DLL"};
+  HMODULE modules[std::size(libraries)] = {};
+  for (std::size_t i = 0; i < std::size(libraries); ++i) {
+    modules[i] = LoadLibraryA(libraries[i]);
+    ASSERT_NE(modules[i], nullptr) << libraries[i];
+  }
+  int exported = 0;
+  for (const char* entry : kTypedEntries) {
+    const bool found = std::any_of(std::begin(modules), std::end(modules),
+                                   [&](HMODULE m) { return GetProcAddress(m, entry) != nullptr; });
+    exported += found ? 1 : 0;
+    EXPECT_EQ(found, Declared(entry)) << entry
+                                      << (found ? " is exported but declared in no engine header"
+                                                : " is declared in an engine header but not exported");
+  }
+  EXPECT_GE(exported, 53) << "the reading half of the engine at least";
+  for (HMODULE m : modules) FreeLibrary(m);
+}

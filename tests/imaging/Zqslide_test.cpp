@@ -67,6 +67,13 @@ class SlideTest : public ::testing::Test {
   void List(const std::string& contents) {
     slide->SlideFileName = dir.Write("list.tmp", contents);
   }
+  // A show of a red a.png and a green b.png, started with a timer of one second.
+  void StartTimedShow() {
+    List(Plain("a.png", 8, 8, Qt::red) + "\n" + Plain("b.png", 8, 8, Qt::green) + "\n");
+    slide->SetIntervalTime(1);
+    ASSERT_TRUE(slide->Open());
+    ASSERT_TRUE(slide->Start());
+  }
 
   testsupport::TempDir dir;
   std::unique_ptr<TestSlide> slide;
@@ -214,12 +221,7 @@ TEST_F(SlideTest, RangeRuleAndStepping) {
 }
 
 TEST_F(SlideTest, TimerStepsAndStopsAfterTheLastEntry) {
-  const std::string a = Plain("a.png", 8, 8, Qt::red);
-  const std::string b = Plain("b.png", 8, 8, Qt::green);
-  List(a + "\n" + b + "\n");
-  slide->SetIntervalTime(1);
-  ASSERT_TRUE(slide->Open());
-  ASSERT_TRUE(slide->Start());
+  StartTimedShow();
   EXPECT_TRUE(slide->TimerRunning());
   // The Go operations wait while the timer runs.
   EXPECT_FALSE(slide->GoNext());
@@ -240,6 +242,21 @@ TEST_F(SlideTest, TimerStepsAndStopsAfterTheLastEntry) {
   ASSERT_TRUE(slide->Start());
   EXPECT_TRUE(slide->Stop());
   EXPECT_FALSE(slide->TimerRunning());
+}
+
+// The last entry no longer loads (its file was replaced after the list was read): the
+// show still ends one tick after reaching it, and the Go operations work again.
+TEST_F(SlideTest, TimerStopsAfterALastEntryThatCannotBeLoaded) {
+  StartTimedShow();
+  dir.Write("b.png", "no longer a picture");
+  slide->Tick(1);
+  EXPECT_EQ(slide->CurrentImage(), 1);
+  EXPECT_TRUE(slide->TimerRunning()) << "the step to the last entry still counts as one";
+  slide->Tick(1);
+  EXPECT_FALSE(slide->TimerRunning());
+  EXPECT_EQ(slide->CurrentImage(), 1);
+  EXPECT_TRUE(slide->GoBack());
+  EXPECT_EQ(At(*slide, 22, 22), RGB(255, 0, 0));
 }
 
 TEST_F(SlideTest, FittedSizesReduceAndCentreNeverEnlarge) {

@@ -14,17 +14,20 @@ struct FakeEngineState {
   BOOL typeResult = 1;
   ZqFileInfo info{};
   HGLOBAL loadResult = 0;
-  std::vector<int> progress;          // percentages the loader reports, in order
-  BOOL saveResult = 1;
+  std::vector<int> progress;          // percentages the loaders, savers and transfers report, in order
+  BOOL saveResult = 1;                // the answer of savers, dialogs and transfers
+  std::string dialogName;             // what the dialogs write into the name buffer
+  WORD dialogType = 0;                // what the save dialog writes into the type index
   // What the calls received.
   std::vector<std::string> calls;     // entry names in call order
   std::string name;
   LONG page = -1, vectorWidth = -1, vectorHeight = -1;
   bool callbackGiven = false;
   std::string caption, message, button;
-  std::vector<LONG> numbers;          // the numeric arguments of the last saver call
-  std::vector<int> callbackAnswers;   // what the callback answered to each report
-  std::string comment;
+  std::vector<LONG> numbers;          // the numeric arguments of the last saver, dialog or transfer
+  std::vector<int> callbackAnswers;   // what the callback answered to each report of the last call
+  std::string comment;                // a saver's comment; a dialog's or transfer's texts joined by "|"
+  const void* owner = nullptr;        // the owner window a dialog received
 };
 
 using FakeEngineState_t = FakeEngineState* (*)();

@@ -24,6 +24,9 @@
 
 #include "app/FileAttributes.h"
 #include "app/ProgressWindow1.h"
+#include "app/FolderScan.h"
+#include "app/Forecast.h"
+#include "app/Journal.h"
 #include "app/RenameRun.h"
 #include "app/SettingsLocation.h"
 #include "app/StringGrid.h"
@@ -287,6 +290,8 @@ void TMainForm1::BuildMenu() {
   };
   F1 = item(file, "ファイル登録(&O)...", "ファイルの登録・追加", QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm1::SpeedButton1_1Click);
   F2 = item(file, "リネーム開始(&R)...", "リネーム処理の開始", QKeySequence(Qt::Key_F8), &TMainForm1::SpeedButton1_2Click);
+  F10 = item(file, "リネームを元に戻す(&U)...", "直前のリネーム処理を元に戻す", {}, &TMainForm1::F10Click);
+  UpdateUndoItem();
   file->addSeparator();
   F4 = item(file, "ソート(&S)...", "登録したファイルを並べ替え", {}, &TMainForm1::SpeedButton1_3Click);
   file->addSeparator();
@@ -402,10 +407,11 @@ void TMainForm1::SpeedButton1_1Click() {
   const platform::OpenDialogResult result = platform::CurrentDialogs().OpenFile(this, options);
   if (!result.accepted) return;
 
-  const int total = static_cast<int>(result.files.size());
+  const std::vector<std::string> selected = WithFolderImages(result.files);
+  const int total = static_cast<int>(selected.size());
   ProgressForm1->Start(total);
   for (int i = 0; i < total; ++i) {
-    const std::string& path = result.files[static_cast<std::size_t>(i)];
+    const std::string& path = selected[static_cast<std::size_t>(i)];
     if (!platform::FileExists(path)) continue;
     RegisterRow(path);
     ProgressForm1->Step(path, i);
@@ -419,17 +425,12 @@ void TMainForm1::SpeedButton1_1Click() {
 }
 
 void TMainForm1::WMDropFiles(const std::vector<std::string>& items) {
-  static const char* const kExtensions[] = {".BMP", ".JPG", ".JPEG", ".GIF", ".TIF", ".TIFF",
-                                            ".PCX", ".FPX", ".PNG",  ".J2K", ".JP2"};
-  const int total = static_cast<int>(items.size());
+  const std::vector<std::string> expanded = WithFolderImages(items);
+  const int total = static_cast<int>(expanded.size());
   ProgressForm1->Start(total);
   for (int i = 0; i < total; ++i) {
-    const std::string& path = items[static_cast<std::size_t>(i)];
-    if (path.size() >= platform::MaxPath) continue;
-    const std::string ext = platform::ExtractFileExt(path);
-    const bool accepted = !ext.empty() && std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                                                      [&](const char* e) { return platform::SameTextI(ext, e); });
-    if (!accepted) continue;
+    const std::string& path = expanded[static_cast<std::size_t>(i)];
+    if (path.size() >= platform::MaxPath || !HasImageExtension(path)) continue;
     RegisterRow(path);
     ProgressForm1->Step(path, i);
   }
@@ -440,6 +441,21 @@ void TMainForm1::WMDropFiles(const std::vector<std::string>& items) {
   // The progress window closes even when the preview fails.
   ProgressForm1->close();
   if (FileCount >= 1) ShowFirstRow();
+}
+
+std::vector<std::string> TMainForm1::WithFolderImages(const std::vector<std::string>& items) {
+  // A folder whose own name has an image extension stays a row of its own, as before.
+  std::vector<std::string> out;
+  for (const auto& item : items) {
+    if (HasImageExtension(item) || !platform::DirectoryExists(item)) {
+      out.push_back(item);
+      continue;
+    }
+    const auto images = ImagesInFolder(item);
+    if (images.empty()) statusBar()->showMessage(QString::fromUtf8(item + " には画像ファイルがありません"));
+    out.insert(out.end(), images.begin(), images.end());
+  }
+  return out;
 }
 
 void TMainForm1::dragEnterEvent(QDragEnterEvent* event) {
@@ -492,30 +508,43 @@ void TMainForm1::Button1Click() {
 // Rename run
 
 void TMainForm1::SpeedButton1_2Click() {
-  if (!Confirm("リネーム処理を開始してもよろしいですか？")) return;
   const RenameOptions options{CheckBox1->isChecked(), CheckBox2->isChecked(), CheckBox3->isChecked(),
                               CheckBox4->isChecked(), CheckBox5->isChecked()};
+  std::vector<RenameRowInput> rows;
+  std::vector<int> gridRows;
+  const int total = StringGrid1->RowCount() - 1;
+  for (int r = 1; r <= total; ++r) {
+    const std::string& source = StringGrid1->Cells(1, r);
+    if (source.empty()) continue;
+    // A row whose attributes could not be read has no size text and is left out.
+    std::optional<AttributeTexts> texts;
+    if (!StringGrid1->Cells(2, r).empty())
+      texts = AttributeTexts{StringGrid1->Cells(2, r), StringGrid1->Cells(3, r), StringGrid1->Cells(4, r),
+                             StringGrid1->Cells(5, r), StringGrid1->Cells(6, r), StringGrid1->Cells(7, r)};
+    rows.push_back({source, std::move(texts)});
+    gridRows.push_back(r);
+  }
+  // The question unfolds the forecast: every new name, and the rows that will be refused.
+  const std::string forecast = ForecastDetails(ForecastRenames(rows, options));
+  if (platform::MessageBoxDetails(this, "リネーム処理を開始してもよろしいですか？", kConfirmTitle,
+                                 MB_YESNO | MB_ICONQUESTION, forecast) != IDYES)
+    return;
   try {
-    const int total = StringGrid1->RowCount() - 1;
     ProgressForm1->Start(total);
     ProgressForm1->ZqDisp1->Display(vzqClear);
-    std::vector<RenameOutcome> outcomes;
-    for (int r = 1; r <= total; ++r) {
-      const std::string& source = StringGrid1->Cells(1, r);
-      // A row whose attributes could not be read has no size text and is left out.
-      std::optional<AttributeTexts> texts;
-      if (!StringGrid1->Cells(2, r).empty())
-        texts = AttributeTexts{StringGrid1->Cells(2, r), StringGrid1->Cells(3, r), StringGrid1->Cells(4, r),
-                               StringGrid1->Cells(5, r), StringGrid1->Cells(6, r), StringGrid1->Cells(7, r)};
-      if (source.empty()) continue;
-      RenameOutcome outcome = RenameRow(source, texts, options);
-      NewFileName = outcome.unread ? source : outcome.to;
-      outcomes.push_back(std::move(outcome));
-      ProgressForm1->Step(platform::ExtractFileName(NewFileName), r);
-    }
+    bool journaled = false;
+    const auto outcomes = RunRenames(
+        rows, options,
+        [&](std::size_t i, const RenameOutcome& outcome) {
+          NewFileName = outcome.unread ? outcome.from : outcome.to;
+          ProgressForm1->Step(platform::ExtractFileName(NewFileName), gridRows[i]);
+        },
+        &journaled);
     ProgressForm1->close();
+    UpdateUndoItem();
     MessageBeep(0);
-    const RenameReportTexts report = RenameReport(outcomes);
+    RenameReportTexts report = RenameReport(outcomes);
+    if (!journaled) report.text += "\n\n元に戻すための記録を書き込めませんでした。";
     MessageBoxDetails(this, report.text, kAppTitle, MB_OK, report.details);
     SpeedButton1_5Click();
   } catch (const std::exception&) {
@@ -523,6 +552,22 @@ void TMainForm1::SpeedButton1_2Click() {
     MessageBoxA(this, "非対応フォーマットが含まれていました。処理を中止します。", kAppTitle, MB_OK);
     ProgressForm1->close();
   }
+}
+
+void TMainForm1::F10Click() {
+  const auto latest = LatestJournal();
+  if (!latest || !Confirm("直前のリネーム処理を元に戻してもよろしいですか？")) return;
+  const UndoResult result = UndoJournal(*latest);
+  UpdateUndoItem();
+  MessageBeep(0);
+  const RenameReportTexts report = UndoReport(result);
+  MessageBoxDetails(this, report.text, kAppTitle, MB_OK, report.details);
+}
+
+void TMainForm1::UpdateUndoItem() {
+  const auto latest = LatestJournal();
+  const auto journal = latest ? ReadJournal(*latest) : std::nullopt;
+  F10->setEnabled(journal && journal->CanUndo());
 }
 
 // List operations

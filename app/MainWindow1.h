@@ -55,6 +55,7 @@ class TMainForm1 : public QMainWindow {
   QCheckBox* CheckBox5;
   QAction* F1;
   QAction* F2;
+  QAction* F10;  // undo of the latest rename run
   QAction* F4;
   QAction* F6;
   QAction* F7;
@@ -69,6 +70,7 @@ class TMainForm1 : public QMainWindow {
   void WMDropFiles(const std::vector<std::string>& items);  // register dropped files
   void Button1Click();                                       // read the attributes of row FileCount
   void SpeedButton1_2Click();                                // rename run
+  void F10Click();                                           // undo of the latest rename run
   void SpeedButton1_3Click();                                // sort
   void SpeedButton1_4Click();                                // delete
   void SpeedButton1_5Click();                                // clear
@@ -98,6 +100,10 @@ class TMainForm1 : public QMainWindow {
   bool Confirm(const char* question);
   void RegisterRow(const std::string& path);
   void ShowFirstRow();  // the preview of row 1
+  void UpdateUndoItem();  // enabled while the latest journal can be undone
+  // Items with every folder (one whose name has no image extension) replaced by the
+  // images directly inside it; an empty folder says so in the status bar.
+  std::vector<std::string> WithFolderImages(const std::vector<std::string>& items);
   bool shown_ = false;
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/Journal.h"
+
 RenameOutcome RenameRow(const std::string& path, const std::optional<AttributeTexts>& texts,
                         const RenameOptions& options) {
   RenameOutcome outcome;
@@ -28,27 +30,57 @@ std::string RenameReason(const RenameOutcome& outcome) {
   return "名前を変更できませんでした";
 }
 
+std::vector<RenameOutcome> RunRenames(const std::vector<RenameRowInput>& rows, const RenameOptions& options,
+                                      const std::function<void(std::size_t, const RenameOutcome&)>& progress,
+                                      bool* journaled) {
+  std::vector<JournalPair> plan;
+  std::vector<std::size_t> planIndex(rows.size(), 0);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].texts) continue;
+    planIndex[i] = plan.size();
+    // Full paths, so that an undo started from another folder finds the files.
+    plan.push_back({platform::ExpandFileName(rows[i].path),
+                    platform::ExpandFileName(BuildNewFileName(rows[i].path, *rows[i].texts, options))});
+  }
+  JournalWriter journal(plan);
+  if (journaled) *journaled = journal.open();
+  std::vector<RenameOutcome> outcomes;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    RenameOutcome outcome = RenameRow(rows[i].path, rows[i].texts, options);
+    if (!outcome.unread) journal.Record(planIndex[i], outcome.result);
+    outcomes.push_back(std::move(outcome));
+    if (progress) progress(i, outcomes.back());
+  }
+  return outcomes;
+}
+
 RenameReportTexts RenameReport(const std::vector<RenameOutcome>& outcomes) {
-  constexpr int kNamesShown = 10;
-  RenameReportTexts report{"リネーム処理は終了しました。", {}};
+  std::vector<std::pair<std::string, std::string>> kept;
+  for (const auto& o : outcomes)
+    if (!o.renamed()) kept.emplace_back(o.from, RenameReason(o));
+  return ListedReport("リネーム処理は終了しました。", "名前を変更できなかったファイル", kept);
+}
+
+RenameReportTexts ListedReport(const std::string& title, const std::string& heading,
+                               const std::vector<std::pair<std::string, std::string>>& items) {
+  constexpr std::size_t kNamesShown = 10;
+  RenameReportTexts report{title, {}};
+  if (items.empty()) return report;
   std::vector<std::pair<std::string, int>> reasons;  // in the order they first occur
   std::string names;
-  int count = 0;
-  for (const auto& o : outcomes) {
-    if (o.renamed()) continue;
-    const std::string reason = RenameReason(o);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const auto& [path, reason] = items[i];
     const auto it = std::find_if(reasons.begin(), reasons.end(), [&](const auto& r) { return r.first == reason; });
     if (it == reasons.end()) reasons.emplace_back(reason, 1);
     else ++it->second;
-    const std::string line = o.from + " : " + reason;
-    if (count < kNamesShown) names += "\n" + line;
+    const std::string line = path + " : " + reason;
+    if (i < kNamesShown) names += "\n" + line;
     report.details += (report.details.empty() ? "" : "\n") + line;
-    ++count;
   }
-  if (count == 0) return report;
-  report.text += "\n\n名前を変更できなかったファイル (" + std::to_string(count) + "):";
+  report.text += "\n\n" + heading + " (" + std::to_string(items.size()) + "):";
   for (const auto& [reason, n] : reasons) report.text += "\n  " + reason + " : " + std::to_string(n);
   report.text += "\n" + names;
-  if (count > kNamesShown) report.text += "\n… ほか " + std::to_string(count - kNamesShown) + " 件 (詳細を参照)";
+  if (items.size() > kNamesShown)
+    report.text += "\n… ほか " + std::to_string(items.size() - kNamesShown) + " 件 (詳細を参照)";
   return report;
 }

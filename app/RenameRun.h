@@ -2,8 +2,10 @@
 // names and why. Shared by the main window's rename run and the command-line companion.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/FileAttributes.h"
@@ -18,10 +20,24 @@ struct RenameOutcome {
   bool renamed() const { return !unread && result == platform::RenameResult::Ok; }
 };
 
+// A row of the file list as the run takes it: the path and its attribute texts (none
+// when they could not be read).
+struct RenameRowInput {
+  std::string path;
+  std::optional<AttributeTexts> texts;
+};
+
 // Renames path to its new name unless its attributes are unknown (texts empty); never
 // replaces an existing file.
 RenameOutcome RenameRow(const std::string& path, const std::optional<AttributeTexts>& texts,
                         const RenameOptions& options);
+
+// The whole run: writes the journal of the planned pairs first, then renames the rows in
+// order, recording each outcome; progress is told after each row. journaled, when
+// given, says whether a journal could be written (the run goes on without one).
+std::vector<RenameOutcome> RunRenames(const std::vector<RenameRowInput>& rows, const RenameOptions& options,
+                                      const std::function<void(std::size_t, const RenameOutcome&)>& progress,
+                                      bool* journaled = nullptr);
 
 // Why a file kept its name, as the report says it.
 std::string RenameReason(const RenameOutcome& outcome);
@@ -34,3 +50,9 @@ struct RenameReportTexts {
   std::string details;  // empty when every file was renamed
 };
 RenameReportTexts RenameReport(const std::vector<RenameOutcome>& outcomes);
+
+// title, then, when there are any, heading with their count, how many there are for each
+// reason and the first ten "path : reason" lines; the details list every one. The shape
+// of the run's and the undo's reports.
+RenameReportTexts ListedReport(const std::string& title, const std::string& heading,
+                               const std::vector<std::pair<std::string, std::string>>& items);

@@ -2,13 +2,17 @@
 // through exactly the components and texts of the main window.
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/FileAttributes.h"
+#include "app/Forecast.h"
+#include "app/Journal.h"
 #include "app/RenameRun.h"
 #include "imaging/components/Zqcommon.h"
 #include "imaging/components/Zqfile.h"
@@ -25,14 +29,18 @@ constexpr const char* kUsage =
     "  --byte       append the size in bytes       --bit    append the colours\n"
     "  --pixel      append width x height          --dpi    append the resolution\n"
     "  --type       append the compression\n"
-    "  --dry-run    with --rename: print old and new paths, rename nothing\n"
+    "  --dry-run    with --rename: print old and new paths, and the reason for each\n"
+    "               rename that would be refused; rename nothing\n"
     "  --verify     also decode every file's pixels and report each file whose pixels\n"
     "               do not decode (its attributes are still printed)\n"
+    "  --undo [JOURNAL]  give back the old names of a run (the latest by default)\n"
+    "  --journals   list the journals of past runs, oldest first\n"
     "  --help       show this text\n"
     "Control characters and the backslash in printed paths are escaped (\\n, \\t, \\xNN,\n"
     "\\\\), so each file takes exactly one line.\n"
-    "The exit status is 1 when a file could not be read, decoded (--verify) or renamed,\n"
-    "2 for bad usage.\n";
+    "Every run keeps a journal under $XDG_STATE_HOME/tesmarin/journal/.\n"
+    "The exit status is 1 when a file could not be read, decoded (--verify), renamed or\n"
+    "given back its name, 2 for bad usage.\n";
 
 // A path as one field of a tab-separated line: control characters and the backslash are
 // escaped, so a name holding a newline or a tab cannot split or shift the line. Other
@@ -57,12 +65,43 @@ std::string Escaped(const std::string& path) {
   return out;
 }
 
+// One line per journal: its path, when the run started, how many names it changed, and
+// whether it has been undone.
+int ListJournalsCommand() {
+  for (const auto& path : ListJournals()) {
+    const auto journal = ReadJournal(path);
+    if (!journal) continue;
+    const auto renamed = std::count_if(journal->entries.begin(), journal->entries.end(),
+                                       [](const JournalEntry& e) { return e.renamed; });
+    char started[32] = "";
+    std::tm local {};
+    if (::localtime_r(&journal->started, &local)) std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S", &local);
+    std::printf("%s\t%s\t%zu/%zu\t%s\n", Escaped(path).c_str(), started, static_cast<std::size_t>(renamed),
+                journal->entries.size(), journal->CanUndo() ? "undo possible" : "nothing to undo");
+  }
+  return 0;
+}
+
+int UndoCommand(const std::string& given) {
+  const auto latest = given.empty() ? LatestJournal() : std::optional<std::string>(given);
+  if (!latest) {
+    std::fputs("tesmarin-list: no journal to undo\n", stderr);
+    return 1;
+  }
+  const UndoResult result = UndoJournal(*latest);
+  const RenameReportTexts report = UndoReport(result);
+  std::printf("%s\n", report.text.c_str());
+  // A terminal has room for every name the window's box folds away.
+  if (std::count(report.details.begin(), report.details.end(), '\n') >= 10) std::printf("\n%s\n", report.details.c_str());
+  return result.failures.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   RenameOptions options;
-  bool rename = false, dryRun = false, verify = false, optionsEnded = false;
+  bool rename = false, dryRun = false, verify = false, optionsEnded = false, undo = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -70,6 +109,8 @@ int main(int argc, char* argv[]) {
     else if (arg == "--") optionsEnded = true;
     else if (arg == "--help" || arg == "-h") { std::fputs(kUsage, stdout); return 0; }
     else if (arg == "--rename") rename = true;
+    else if (arg == "--journals") return ListJournalsCommand();
+    else if (arg == "--undo") undo = true;
     else if (arg == "--dry-run") dryRun = true;
     else if (arg == "--verify") verify = true;
     else if (arg == "--byte") options.bytes = true;
@@ -82,6 +123,13 @@ int main(int argc, char* argv[]) {
       return 2;
     }
   }
+  if (undo) {
+    if (files.size() > 1 || rename) {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+    return UndoCommand(files.empty() ? std::string() : files[0]);
+  }
   if (files.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -90,7 +138,7 @@ int main(int argc, char* argv[]) {
   TVZqFile file;
   TVZqCommon common;
   bool failed = false;
-  std::vector<std::optional<AttributeTexts>> read;
+  std::vector<RenameRowInput> rows;
   for (const auto& path : files) {
     // Only a check of the pixels decodes them; the attributes come from the header.
     FileReading reading = ReadAttributes(file, common, path, verify ? PixelRead::Decode : PixelRead::Skip);
@@ -110,23 +158,35 @@ int main(int argc, char* argv[]) {
                     t.dpi.c_str(), t.compression.c_str(), t.extension.c_str());
       }
     }
-    read.push_back(std::move(reading.texts));
+    rows.push_back({path, std::move(reading.texts)});
   }
   if (!rename) return failed ? 1 : 0;
 
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (dryRun) {
-      if (read[i])
-        std::printf("%s\t%s\n", Escaped(files[i]).c_str(), Escaped(BuildNewFileName(files[i], *read[i], options)).c_str());
-      continue;
+  if (dryRun) {
+    // The forecast: each row's new path, and the reason for each rename the run would refuse.
+    for (const RenameOutcome& o : ForecastRenames(rows, options)) {
+      if (o.unread) continue;  // already told above
+      if (o.renamed()) {
+        std::printf("%s\t%s\n", Escaped(o.from).c_str(), Escaped(o.to).c_str());
+      } else {
+        failed = true;
+        std::printf("%s\t%s\t%s\n", Escaped(o.from).c_str(), Escaped(o.to).c_str(), RenameReason(o).c_str());
+      }
     }
-    const RenameOutcome outcome = RenameRow(files[i], read[i], options);
-    if (outcome.renamed()) {
-      std::printf("%s\t%s\n", Escaped(outcome.from).c_str(), Escaped(outcome.to).c_str());
-    } else if (!outcome.unread) {
-      failed = true;
-      std::fprintf(stderr, "%s: %s\n", Escaped(outcome.from).c_str(), RenameReason(outcome).c_str());
-    }
+    return failed ? 1 : 0;
   }
+  bool journaled = false;
+  RunRenames(
+      rows, options,
+      [&](std::size_t, const RenameOutcome& outcome) {
+        if (outcome.renamed()) {
+          std::printf("%s\t%s\n", Escaped(outcome.from).c_str(), Escaped(outcome.to).c_str());
+        } else if (!outcome.unread) {
+          failed = true;
+          std::fprintf(stderr, "%s: %s\n", Escaped(outcome.from).c_str(), RenameReason(outcome).c_str());
+        }
+      },
+      &journaled);
+  if (!journaled) std::fprintf(stderr, "tesmarin-list: no journal could be written under %s\n", JournalFolder().c_str());
   return failed ? 1 : 0;
 }

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include <QString>
+
 namespace platform {
 
 namespace {
@@ -31,6 +33,116 @@ RenameResult FromErrno(int err) {
     case EROFS: return RenameResult::AccessDenied;
     default: return RenameResult::Failed;
   }
+}
+
+// The answers with which a file system says it cannot do what was asked at all, as
+// opposed to refusing this rename.
+bool Unsupported(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP; }
+
+// Removes the empty placeholder that Reserve made, and nothing that has taken its place.
+void RemovePlaceholder(const std::string& to, bool folder, const struct stat& made) {
+  struct stat now {};
+  if (::lstat(to.c_str(), &now) != 0 || now.st_dev != made.st_dev || now.st_ino != made.st_ino) return;
+  if (folder) {
+    ::rmdir(to.c_str());  // fails, and so keeps it, unless still empty
+  } else if (S_ISREG(now.st_mode) && now.st_size == 0) {
+    ::unlink(to.c_str());
+  }
+}
+
+// Moves from onto to unless something has the name to; 0 or the errno that stopped it.
+int MoveNoReplace(const std::string& from, const std::string& to, bool folder) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  int err = errno;
+  if (!Unsupported(err)) return err;
+
+  // The file system refuses the flag: a hard link fails on an existing target just
+  // the same, and only then is the old name removed.
+  if (!folder) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+      if (::unlink(from.c_str()) == 0) return 0;
+      err = errno;
+      ::unlink(to.c_str());
+      return err;
+    }
+    err = errno;
+    if (err != EPERM && err != EMLINK && !Unsupported(err)) return err;
+  }
+
+  // Neither the flag nor hard links (exFAT, FAT, many FUSE and network file systems):
+  // reserve the new name by creating it exclusively, which fails when anything has that
+  // name in any spelling the file system takes for it, then move the file onto the
+  // reservation, which replaces only our own empty placeholder (a folder is moved onto
+  // an empty folder). The window that remains: another process that deletes the
+  // placeholder and puts an entry of its own under the name in the moment between the
+  // two calls has that entry replaced. A process that only creates files cannot, since
+  // the placeholder already holds the name.
+  struct stat made {};
+  if (folder) {
+    if (::mkdir(to.c_str(), 0700) != 0 || ::lstat(to.c_str(), &made) != 0) return errno;
+  } else {
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    const int statted = ::fstat(fd, &made);
+    ::close(fd);
+    if (statted != 0) return errno;
+  }
+  if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+  err = errno;
+  RemovePlaceholder(to, folder, made);
+  return err;
+}
+
+// Case and Unicode normalisation folded away, for names that a case-insensitive or
+// normalising file system takes for one.
+QString FoldedPath(const std::string& path) {
+  return QString::fromUtf8(ExpandFileName(path)).normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+// True when the folder of path holds an entry spelt exactly as path's name, so that the
+// name is an entry of its own rather than another spelling the file system folds onto
+// one. An unreadable folder counts as holding it.
+bool HasExactEntry(const std::string& path) {
+  const std::string dir = ExtractFileDir(path);
+  const std::string name = ExtractFileName(path);
+  std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
+  if (!folder) return true;
+  while (const dirent* entry = ::readdir(folder.get()))
+    if (name == entry->d_name) return true;
+  return false;
+}
+
+// True when the existing name to is only another spelling of from's own entry on a
+// file system that folds case or normalisation: no entry is spelt exactly so, and it
+// leads to the same device and inode, or the names differ only in case or normalisation
+// (FUSE file systems such as exfat-fuse number each spelling as a node of its own).
+bool IsOtherSpellingOf(const std::string& from, const struct stat& source, const std::string& to) {
+  struct stat target {};
+  if (::lstat(to.c_str(), &target) != 0 || HasExactEntry(to)) return false;
+  if (target.st_dev == source.st_dev && target.st_ino == source.st_ino) return true;
+  return FoldedPath(from) == FoldedPath(to);
+}
+
+// A case-only or normalisation-only change on a file system that takes both names for
+// one: old name → a fresh temporary name in the same folder → new name, each step
+// without replacing. Should the new name still exist once the old one is gone, it was
+// another file after all: the old name comes back and the target is reported as existing.
+RenameResult MoveThroughTemporary(const std::string& from, const std::string& to, bool folder) {
+  static unsigned counter = 0;
+  const std::string dir = ExtractFileDir(from);
+  std::string temp;
+  int err = EEXIST;
+  for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+    temp = dir + ".tesmarin-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+    err = MoveNoReplace(from, temp, folder);
+  }
+  if (err != 0) return FromErrno(err);
+  err = MoveNoReplace(temp, to, folder);
+  if (err == 0) return RenameResult::Ok;
+  // Should the old name have been taken meanwhile, the file keeps the temporary name
+  // rather than replace anything.
+  MoveNoReplace(temp, from, folder);
+  return FromErrno(err);
 }
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -111,19 +223,19 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to) {
   if (::lstat(from.c_str(), &st) != 0) return FromErrno(errno);
   if (ExpandFileName(from) == ExpandFileName(to)) return RenameResult::Ok;
 
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return RenameResult::Ok;
-  const int err = errno;
-  if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) return FromErrno(err);
+  const bool folder = S_ISDIR(st.st_mode);
+  const int err = MoveNoReplace(from, to, folder);
+  if (err == 0) return RenameResult::Ok;
+  if (err == EEXIST && IsOtherSpellingOf(from, st, to)) return MoveThroughTemporary(from, to, folder);
+  return FromErrno(err);
+}
 
-  // The file system refuses the flag: a hard link fails on an existing target just
-  // the same, and only then is the old name removed.
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    if (::unlink(from.c_str()) == 0) return RenameResult::Ok;
-    const int unlinkErr = errno;
-    ::unlink(to.c_str());
-    return FromErrno(unlinkErr);
-  }
-  return FromErrno(errno);
+bool NameTaken(const std::string& from, const std::string& to) {
+  struct stat target {};
+  if (to.empty() || ::lstat(to.c_str(), &target) != 0) return false;
+  if (ExpandFileName(from) == ExpandFileName(to)) return false;
+  struct stat source {};
+  return ::lstat(from.c_str(), &source) != 0 || !IsOtherSpellingOf(from, source, to);
 }
 
 std::string PrivateTempDir() {

@@ -30,9 +30,15 @@ std::optional<FileTimes> GetFileTimes(const std::string& path);
 
 // Why a rename did not happen.
 enum class RenameResult { Ok, TargetExists, SourceMissing, NameTooLong, AccessDenied, Failed };
-// Renames from onto to unless to exists. A rename onto the file's own name succeeds and
-// changes nothing.
+// Renames from onto to unless to exists, on every file system: with the kernel's
+// no-replace flag, else a hard link, else an exclusive reservation of the new name (exFAT,
+// FAT, FUSE and network shares). A change of case or normalisation only (DSC0001.JPG to
+// DSC0001.jpg) also works where the file system takes both names for one file. A rename
+// onto the file's own name succeeds and changes nothing.
 RenameResult RenameNoReplace(const std::string& from, const std::string& to);
+// True when renaming from onto to would be refused because to names another existing
+// entry; another spelling of from's own entry is not taken. Changes nothing.
+bool NameTaken(const std::string& from, const std::string& to);
 
 // The per-user private folder for transient files (mode 0700, owned by the user),
 // created when missing; ends in "/". Empty when no safe folder can be had.

@@ -12,9 +12,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QAction>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QUrlQuery>
@@ -607,4 +609,56 @@ TEST_F(MainWindowTest, FixedCellsAndTheAreaBelowThemAreSilver) {
   const QPoint below(labels / 2, grid.height() - 30);
   for (const QPoint& p : {corner, below})
     EXPECT_EQ(QColor(grid.pixel(p)), QColor(192, 192, 192)) << p.x() << "," << p.y();
+}
+
+// The run's question unfolds the forecast; the undo item takes the run back.
+TEST_F(MainWindowTest, ForecastInTheQuestionAndUndoOfTheRun) {
+  std::filesystem::remove_all(std::string(std::getenv("XDG_STATE_HOME")) + "/tesmarin");
+  const std::string photo = Copy("photo.jpg", "photo.JPEG");
+  const std::string g4 = Copy("g4.tif", "a.b.tif");
+  dir.Write("a.b_200dpi.tif", "already here");
+  form->WMDropFiles({photo, g4});
+  form->CheckBox4->setChecked(true);
+  script.script().answers = {IDYES, IDNO};
+  form->SpeedButton1_2Click();
+  const auto& m = script.log().messages;
+  ASSERT_GE(m.size(), 1u);
+  EXPECT_EQ(m[0].text, "リネーム処理を開始してもよろしいですか？");
+  EXPECT_EQ(m[0].details, photo + " → photo_72dpi.jpg\n" + g4 + " → a.b_200dpi.tif  [同じ名前のファイルが既にあります]");
+  EXPECT_TRUE(platform::FileExists(dir.path() + "photo_72dpi.jpg"));
+  EXPECT_TRUE(form->F10->isEnabled());
+  EXPECT_EQ(form->F10->text().toStdString(), "リネームを元に戻す(&U)...");
+  EXPECT_EQ(form->F10->statusTip().toStdString(), "直前のリネーム処理を元に戻す");
+
+  script.script().answers = {IDNO};
+  form->F10Click();
+  EXPECT_TRUE(platform::FileExists(dir.path() + "photo_72dpi.jpg")) << "No keeps the new names";
+  script.script().answers = {IDYES};
+  form->F10Click();
+  ASSERT_GE(m.size(), 5u);
+  EXPECT_EQ(m[m.size() - 2].text, "直前のリネーム処理を元に戻してもよろしいですか？");
+  EXPECT_EQ(m.back().text, "リネームを元に戻しました。");
+  EXPECT_TRUE(platform::FileExists(photo));
+  EXPECT_FALSE(form->F10->isEnabled());
+}
+
+TEST_F(MainWindowTest, ADroppedFolderRegistersTheImagesDirectlyInside) {
+  const std::string folder = dir.path() + "card";
+  const std::string empty = dir.path() + "empty";
+  fs::create_directories(folder + "/sub");
+  fs::create_directories(empty);
+  fs::copy_file(Fixture("photo.jpg"), folder + "/b.JPG");
+  fs::copy_file(Fixture("g4.tif"), folder + "/a.tif");
+  fs::copy_file(Fixture("photo.jpg"), folder + "/sub/c.jpg");
+  std::ofstream(folder + "/notes.txt") << "x";
+  form->WMDropFiles({folder});
+  ASSERT_EQ(form->FileCount, 2);
+  EXPECT_EQ(form->StringGrid1->Cells(1, 1), folder + "/a.tif");
+  EXPECT_EQ(form->StringGrid1->Cells(1, 2), folder + "/b.JPG");
+  EXPECT_EQ(form->StringGrid1->Cells(7, 2), ".jpg");
+  EXPECT_TRUE(CommandSetEnabled());
+
+  form->WMDropFiles({empty});
+  EXPECT_EQ(form->FileCount, 2);
+  EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), empty + " には画像ファイルがありません");
 }

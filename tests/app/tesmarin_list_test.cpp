@@ -2,13 +2,16 @@
 // status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <sys/wait.h>
 
 #include "platform/files.h"
 #include "platform/modules.h"
+#include "tests/support/ScratchVolume.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/SourcePath.h"
 
@@ -111,4 +114,62 @@ TEST(TesmarinList, NamesAreEscapedToOneLine) {
   EXPECT_EQ(dry.out, shown + ".jpg\t" + shown + "_RGB24.jpg\n");
   ::unsetenv("TESMARIN_TEST_NAME");
   EXPECT_NE(List("--help").out.find("escaped"), std::string::npos);
+}
+
+TEST(TesmarinList, RenamesPhotosOnAnExfatCard) {
+  // A camera card as exfat-fuse mounts it: no hard links, no no-replace flag, no case.
+  testsupport::ScratchVolume card(testsupport::VolumeKind::ExfatFuse);
+  if (!card.mounted()) GTEST_SKIP() << "exFAT not tested: " << card.skipReason();
+  const std::string dcim = card.path();
+  for (const char* name : {"DSC0001.JPG", "DSC0002.JPG", "DSC0003.JPG"})
+    std::filesystem::copy_file(Fixture("photo.jpg"), dcim + name);
+  const ListRun normalised = List("--rename " + dcim + "DSC0001.JPG");
+  EXPECT_EQ(normalised.status, 0);
+  EXPECT_EQ(normalised.out, dcim + "DSC0001.JPG\t" + dcim + "DSC0001.jpg\n");
+  const ListRun attributes = List("--rename --bit --dpi " + dcim + "DSC0002.JPG");
+  EXPECT_EQ(attributes.status, 0);
+
+  const std::string taken = dcim + "dsc0003_RGB24_72DPI.JPG";
+  std::filesystem::copy_file(Fixture("g4.tif"), taken);
+  EXPECT_EQ(List("--rename --bit --dpi " + dcim + "DSC0003.JPG").status, 1) << "taken in another case";
+  EXPECT_EQ(TempDir::Read(taken), TempDir::Read(Fixture("g4.tif")));
+
+  EXPECT_EQ(TempDir::Names(dcim), (std::set<std::string>{"DSC0001.jpg", "DSC0002_RGB24_72dpi.jpg", "DSC0003.JPG",
+                                          "dsc0003_RGB24_72DPI.JPG"}));
+  EXPECT_EQ(TempDir::Read(dcim + "DSC0003.JPG"), TempDir::Read(Fixture("photo.jpg")));
+}
+
+TEST(TesmarinList, DryRunForecastsRefusalsAndUndoTakesTheRunBack) {
+  // The test program's own state folder, emptied of the other tests' journals.
+  std::filesystem::remove_all(std::string(std::getenv("XDG_STATE_HOME")) + "/tesmarin");
+  TempDir dir;
+  const std::string a = dir.path() + "a.JPEG";
+  const std::string b = dir.path() + "b.jpg";
+  std::filesystem::copy_file(Fixture("photo.jpg"), a);
+  std::filesystem::copy_file(Fixture("photo.jpg"), b);
+  dir.Write("b_72dpi.jpg", "taken");
+  const ListRun dry = List("--rename --dry-run --dpi " + a + " " + b);
+  EXPECT_EQ(dry.status, 1) << "a rename would be refused";
+  EXPECT_EQ(dry.out, a + "\t" + dir.path() + "a_72dpi.jpg\n" + b + "\t" + dir.path() +
+                         "b_72dpi.jpg\t同じ名前のファイルが既にあります\n");
+  EXPECT_TRUE(platform::FileExists(a));
+
+  // Run from inside the folder with relative names, undo from elsewhere.
+  const std::string inFolder = "cd " + dir.path() + " && ";
+  const std::string command = inFolder + platform::ExecutableDir() + "tesmarin-list --rename --dpi a.JPEG";
+  ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0);
+  EXPECT_TRUE(platform::FileExists(dir.path() + "a_72dpi.jpg"));
+  const ListRun journals = List("--journals");
+  EXPECT_EQ(journals.status, 0);
+  EXPECT_EQ(std::count(journals.out.begin(), journals.out.end(), '\n'), 1) << journals.out;
+  EXPECT_NE(journals.out.find("\t1/1\tundo possible\n"), std::string::npos) << journals.out;
+
+  const ListRun undo = List("--undo");
+  EXPECT_EQ(undo.status, 0);
+  EXPECT_EQ(undo.out, "リネームを元に戻しました。\n");
+  EXPECT_TRUE(platform::FileExists(a));
+  EXPECT_FALSE(platform::FileExists(dir.path() + "a_72dpi.jpg"));
+  EXPECT_EQ(List("--undo").out, "元に戻すリネーム処理はありません。\n");
+  EXPECT_EQ(List("--undo " + dir.path() + "none.journal").status, 1);
+  EXPECT_EQ(List("--undo --rename x").status, 2);
 }

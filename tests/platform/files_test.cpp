@@ -1,15 +1,30 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <set>
 
 #include "platform/files.h"
+#include "tests/support/ScratchVolume.h"
 #include "tests/support/TempDir.h"
 
 using namespace platform;
+using testsupport::ScratchVolume;
 using testsupport::TempDir;
+using testsupport::VolumeKind;
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& contents) {
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+}  // namespace
 
 TEST(Rename, NeverReplacesAnExistingFile) {
   TempDir dir;
@@ -43,6 +58,90 @@ TEST(Rename, OverlongNameAndDeniedFolder) {
   }
   EXPECT_TRUE(FileExists(a));
 }
+
+TEST(Rename, AnotherSpellingOfAnotherFileIsRefusedOnACaseSensitiveFileSystem) {
+  // Here A.JPG and a.jpg are two files, and two hard links are two names: the detour
+  // through a temporary name must give back the old name and touch neither file.
+  TempDir dir;
+  const auto upper = dir.Write("A.JPG", "upper");
+  const auto lower = dir.Write("a.jpg", "lower");
+  EXPECT_TRUE(NameTaken(upper, lower));
+  EXPECT_EQ(RenameNoReplace(upper, lower), RenameResult::TargetExists);
+  const auto link = dir.path() + "link.jpg";
+  ASSERT_EQ(::link(lower.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(NameTaken(lower, link));
+  EXPECT_EQ(RenameNoReplace(lower, link), RenameResult::TargetExists);
+  EXPECT_FALSE(NameTaken(lower, lower));
+  EXPECT_FALSE(NameTaken(lower, dir.path() + "free.jpg"));
+  EXPECT_EQ(TempDir::Names(dir.path()), (std::set<std::string>{"A.JPG", "a.jpg", "link.jpg"}));
+  EXPECT_EQ(TempDir::Read(upper), "upper");
+  EXPECT_EQ(TempDir::Read(lower), "lower");
+}
+
+// The same renames on real exFAT and FAT file systems, which know neither hard links
+// (through FUSE) nor case: the camera cards and sticks where users rename photos.
+class RenameOnVolume : public ::testing::TestWithParam<VolumeKind> {
+ protected:
+  void SetUp() override {
+    volume_ = std::make_unique<ScratchVolume>(GetParam());
+    if (!volume_->mounted()) GTEST_SKIP() << VolumeKindName(GetParam()) << " not tested: " << volume_->skipReason();
+  }
+  std::string At(const std::string& name) const { return volume_->path() + name; }
+
+  std::unique_ptr<ScratchVolume> volume_;
+};
+
+TEST_P(RenameOnVolume, OrdinaryRenamesOfFilesAndFolders) {
+  WriteFile(At("photo.jpg"), "JPEG");
+  EXPECT_EQ(RenameNoReplace(At("photo.jpg"), At("photo_3060_RGB24_640x480_72dpi_BASELINE.jpg")), RenameResult::Ok);
+  EXPECT_EQ(RenameNoReplace(At("photo_3060_RGB24_640x480_72dpi_BASELINE.jpg"), At("写真_72dpi.jpg")), RenameResult::Ok);
+  EXPECT_EQ(RenameNoReplace(At("写真_72dpi.jpg"), At("写真_72dpi.jpg")), RenameResult::Ok) << "its own name";
+  ASSERT_EQ(::mkdir(At("set.png").c_str(), 0755), 0);
+  EXPECT_EQ(RenameNoReplace(At("set.png"), At("set_96dpi.png")), RenameResult::Ok);
+  EXPECT_EQ(RenameNoReplace(At("none.jpg"), At("x.jpg")), RenameResult::SourceMissing);
+  EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"写真_72dpi.jpg", "set_96dpi.png"}));
+  EXPECT_EQ(TempDir::Read(At("写真_72dpi.jpg")), "JPEG");
+}
+
+TEST_P(RenameOnVolume, CaseOnlyChangesTakeTheNewSpelling) {
+  WriteFile(At("DSC0001.JPG"), "JPEG");
+  EXPECT_FALSE(NameTaken(At("DSC0001.JPG"), At("DSC0001.jpg"))) << "its own entry in another case";
+  EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001.jpg")), RenameResult::Ok);
+  ASSERT_EQ(::mkdir(At("DCIM").c_str(), 0755), 0);
+  EXPECT_EQ(RenameNoReplace(At("DCIM"), At("dcim")), RenameResult::Ok);
+  EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"DSC0001.jpg", "dcim"})) << "no temporary name is left";
+  EXPECT_EQ(TempDir::Read(At("DSC0001.jpg")), "JPEG");
+}
+
+TEST_P(RenameOnVolume, AnExistingTargetIsRefusedInEverySpelling) {
+  WriteFile(At("a.JPG"), "A");
+  WriteFile(At("b.jpg"), "B");
+  for (const char* target : {"b.jpg", "B.JPG", "B.jpg"}) {
+    SCOPED_TRACE(target);
+    EXPECT_TRUE(NameTaken(At("a.JPG"), At(target)));
+    EXPECT_EQ(RenameNoReplace(At("a.JPG"), At(target)), RenameResult::TargetExists);
+    EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"a.JPG", "b.jpg"})) << "no placeholder is left";
+  }
+  EXPECT_EQ(TempDir::Read(At("a.JPG")), "A");
+  EXPECT_EQ(TempDir::Read(At("b.jpg")), "B");
+}
+
+TEST_P(RenameOnVolume, AReadOnlyMountRefusesAndKeepsTheFile) {
+  WriteFile(At("DSC0001.JPG"), "JPEG");
+  ASSERT_TRUE(volume_->Remount(true)) << volume_->skipReason();
+  EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001_72dpi.jpg")), RenameResult::AccessDenied);
+  EXPECT_EQ(RenameNoReplace(At("DSC0001.JPG"), At("DSC0001.jpg")), RenameResult::AccessDenied);
+  EXPECT_EQ(TempDir::Names(volume_->path()), (std::set<std::string>{"DSC0001.JPG"}));
+  EXPECT_EQ(TempDir::Read(At("DSC0001.JPG")), "JPEG");
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, RenameOnVolume,
+                         ::testing::Values(VolumeKind::ExfatFuse, VolumeKind::ExfatKernel, VolumeKind::FatKernel),
+                         [](const auto& info) {
+                           std::string name = testsupport::VolumeKindName(info.param);
+                           std::erase(name, '-');
+                           return name;
+                         });
 
 TEST(Files, ExistenceFullPathDeleteSizeTimes) {
   TempDir dir;

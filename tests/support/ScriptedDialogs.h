@@ -15,7 +15,7 @@ struct ShownMessage {
   std::string text;
   std::string caption;
   UINT type = 0;
-  std::string details;
+  std::string details;  // the unfolding details section, when the box had one
 };
 
 struct ScriptLog {

@@ -42,4 +42,11 @@ std::string TempDir::Read(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::set<std::string> TempDir::Names(const std::string& folder) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.insert(entry.path().filename().string());
+  return names;
+}
+
 }  // namespace testsupport

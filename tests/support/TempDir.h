@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <set>
 #include <string>
 
 namespace testsupport {
@@ -21,6 +22,8 @@ class TempDir {
   // Writes a picture of one colour below the folder (the format by the name's
   // extension) and returns its path, empty when it cannot be written.
   std::string WritePlainPicture(const std::string& name, int width, int height, QColor color) const;
+  // The names in a folder, exactly as the file system spells them.
+  static std::set<std::string> Names(const std::string& folder);
 
  private:
   std::string path_;

@@ -526,7 +526,7 @@ void TMainForm1::SpeedButton1_2Click() {
   }
   // The question unfolds the forecast: every new name, and the rows that will be refused.
   const std::string forecast = ForecastDetails(ForecastRenames(rows, options));
-  if (platform::MessageBoxDetails(this, "リネーム処理を開始してもよろしいですか？", kConfirmTitle,
+  if (MessageBoxDetails(this, "リネーム処理を開始してもよろしいですか？", kConfirmTitle,
                                  MB_YESNO | MB_ICONQUESTION, forecast) != IDYES)
     return;
   try {

@@ -110,9 +110,9 @@ void RegistrationWithThumbnail(benchmark::State& state) {
       for (int i = 0; i < 16; ++i) {
         if (thumbnail) {
           form.ZqDisp1->SetImgHandle(0);
-          ReadAttributes(file, common, TestFiles().jpeg, [&](HGLOBAL h) { form.ShowThumbnail(h); });
+          ReadAttributes(file, common, TestFiles().jpeg, PixelRead::Decode, [&](HGLOBAL h) { form.ShowThumbnail(h); });
         } else {
-          ReadAttributes(file, common, TestFiles().jpeg);
+          ReadAttributes(file, common, TestFiles().jpeg, PixelRead::Decode);
         }
       }
       (thumbnail ? with : without) += Ms(Clock::now() - start);

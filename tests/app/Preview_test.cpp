@@ -210,8 +210,12 @@ TEST_F(PreviewTest, ThePictureSlidesInFourPixelsAFrameRightEdgeFirst) {
   for (std::size_t k = 0; k + 1 < frames.size(); ++k) {
     const int want = std::min(4 * static_cast<int>(k + 1), width);
     EXPECT_EQ(frames[k].shown, want) << "frame " << k;
-    if (want < width / 2 - 4) EXPECT_EQ(frames[k].leftmost, 0x0000FFu) << "frame " << k;
-    if (want > width / 2 + 4) EXPECT_EQ(frames[k].leftmost, 0xFF0000u) << "frame " << k;
+    if (want < width / 2 - 4) {
+      EXPECT_EQ(frames[k].leftmost, 0x0000FFu) << "frame " << k;
+    }
+    if (want > width / 2 + 4) {
+      EXPECT_EQ(frames[k].leftmost, 0xFF0000u) << "frame " << k;
+    }
   }
   EXPECT_EQ(frames.back().leftmost, 0xFF0000u);
 }

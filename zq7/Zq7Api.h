@@ -190,3 +190,6 @@ using ZqVersionInfo_t = const ZqVersionRecord* (*)();
 // Every export of an engine library is declared with this: C linkage, visible, and it
 // never lets an exception out.
 #define ZQ_EXPORT extern "C" __attribute__((visibility("default")))
+// A C++ helper of Zq7Com that the other engine libraries use (the DIB builder); never
+// called from outside the engine.
+#define ZQ_SHARED __attribute__((visibility("default")))

@@ -6,6 +6,7 @@
 #include <QTransform>
 
 #include "zq7/Zq7Com/ZqDib.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
 #include "zq7/Zq7Com/ZqImage.h"
 #include "zq7/Zq7Com/ZqStatus.h"
 
@@ -14,15 +15,11 @@ namespace {
 // Destination keeps its pixel where the source is white, turns black where it is black.
 constexpr DWORD kDstAndNotSrc = 0x00220326;
 
-std::nullptr_t Refuse() {
-  ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-  return nullptr;
-}
+using zq::Fail;
+using zq::Ok;
 
-BOOL RefuseCall() {
-  ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-  return FALSE;
-}
+// The failure answer of the entries that return a GDI object.
+constexpr std::nullptr_t kNone = nullptr;
 
 bool IsBitmap(HBITMAP bitmap) { return bitmap && GetObjectType(bitmap) == OBJ_BITMAP; }
 
@@ -50,192 +47,182 @@ HBITMAP BitmapFromImage(const QImage& image) {
   bmi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   const HBITMAP bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    ZqSetErrorStatus(ZQ_ERR_NO_MEMORY);
-    return nullptr;
-  }
+  if (!bitmap || !bits) return Fail(ZQ_ERR_NO_MEMORY, kNone);
   const std::size_t row = static_cast<std::size_t>(src.width()) * 4;
   for (int y = 0; y < src.height(); ++y) std::memcpy(static_cast<BYTE*>(bits) + row * y, src.constScanLine(y), row);
-  ZqSetErrorStatus(ZQ_OK);
-  return bitmap;
+  return Ok(bitmap);
 }
 
 HBITMAP MakeMask(HBITMAP bitmap, const BITMAP& bm, COLORREF transparent) {
   const HBITMAP mask = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
-  if (!mask) {
-    ZqSetErrorStatus(ZQ_ERR_NO_MEMORY);
-    return nullptr;
-  }
+  if (!mask) return Fail(ZQ_ERR_NO_MEMORY, kNone);
   {
     BitmapDc src(bitmap), dst(mask);
     if (!src.ok() || !dst.ok()) {
       DeleteObject(mask);
-      return Refuse();
+      return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
     }
     // Copying colour into monochrome makes the background colour white, the rest black.
     SetBkColor(src.dc, transparent);
     BitBlt(dst.dc, 0, 0, bm.bmWidth, bm.bmHeight, src.dc, 0, 0, SRCCOPY);
   }
-  ZqSetErrorStatus(ZQ_OK);
-  return mask;
+  return Ok(mask);
 }
 
 // A 1-bit image with a black and white colour table from a monochrome bitmap's pixels.
 HGLOBAL MonochromeDib(const QImage& picture) {
-  zq::NewDib dib(picture.width(), picture.height(), 1);
-  if (!dib || picture.isNull()) {
-    ZqSetErrorStatus(dib ? WORD{ZQ_ERR_NO_MEMORY} : dib.failure());
-    return 0;
-  }
-  zq::FillGreyTable(dib.colors(), 2);
+  if (picture.isNull()) return Fail<HGLOBAL>(ZQ_ERR_NO_MEMORY, 0);
+  ZqDibBuilder dib;
+  if (const WORD s = dib.Create(static_cast<std::uint64_t>(picture.width()), static_cast<std::uint64_t>(picture.height()), 1, 2);
+      s != ZQ_OK)
+    return Fail<HGLOBAL>(s, 0);
+  dib.SetGreyPalette(false);
+  dib.SetDpi(kZqDefaultDpi, kZqDefaultDpi);
   for (int y = 0; y < picture.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-    BYTE* out = dib.row(y);
+    BYTE* out = dib.Row(static_cast<std::uint32_t>(y));
     for (int x = 0; x < picture.width(); ++x)
       if ((in[x] & 0xFFFFFF) == 0xFFFFFF) out[x / 8] = static_cast<BYTE>(out[x / 8] | (0x80 >> (x % 8)));
   }
-  ZqSetErrorStatus(ZQ_OK);
-  return dib.release();
+  return Ok(dib.Release());
 }
 
 }  // namespace
 
 ZQ_EXPORT HBITMAP ZQBitmapFromDib(HGLOBAL image) {
-  zq::RasterLock r(image);
-  if (!r) return Refuse();
-  const HBITMAP bitmap = platform::CreateSurfaceBitmap(r.width(), r.height());
-  if (!bitmap) {
-    ZqSetErrorStatus(ZQ_ERR_NO_MEMORY);
-    return nullptr;
-  }
-  {
-    BitmapDc dc(bitmap);
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(&r.header());
-    const BYTE* bits = reinterpret_cast<const BYTE*>(&r.header()) + platform::DibBitsOffset(r.header());
-    SetStretchBltMode(dc.dc, COLORONCOLOR);
-    if (!dc.ok() || StretchDIBits(dc.dc, 0, 0, r.width(), r.height(), 0, 0, r.width(), r.height(), bits, info,
-                                  DIB_RGB_COLORS, SRCCOPY) == 0) {
-      ZqSetErrorStatus(ZQ_ERR_NO_MEMORY);
-      DeleteObject(bitmap);
-      return nullptr;
+  return zq::Guard<HBITMAP>(kNone, [&]() -> HBITMAP {
+    zq::RasterLock r(image);
+    if (!r) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    const HBITMAP bitmap = platform::CreateSurfaceBitmap(r.width(), r.height());
+    if (!bitmap) return Fail(ZQ_ERR_NO_MEMORY, kNone);
+    {
+      BitmapDc dc(bitmap);
+      const auto* info = reinterpret_cast<const BITMAPINFO*>(&r.header());
+      const BYTE* bits = reinterpret_cast<const BYTE*>(&r.header()) + platform::DibBitsOffset(r.header());
+      SetStretchBltMode(dc.dc, COLORONCOLOR);
+      if (!dc.ok() || StretchDIBits(dc.dc, 0, 0, r.width(), r.height(), 0, 0, r.width(), r.height(), bits, info,
+                                    DIB_RGB_COLORS, SRCCOPY) == 0) {
+        DeleteObject(bitmap);
+        return Fail(ZQ_ERR_NO_MEMORY, kNone);
+      }
     }
-  }
-  ZqSetErrorStatus(ZQ_OK);
-  return bitmap;
+    return Ok(bitmap);
+  });
 }
 
 ZQ_EXPORT HGLOBAL ZQDibFromBitmap(HBITMAP bitmap, HPALETTE palette) {
-  if (!IsBitmap(bitmap) || (palette && GetObjectType(palette) != OBJ_PAL)) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  BITMAP bm;
-  const QImage picture = platform::BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
-  if (!Describe(bitmap, bm) || bm.bmBitsPixel != 1) return zq::FromQImage(picture);
-  return MonochromeDib(picture);
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    if (!IsBitmap(bitmap) || (palette && GetObjectType(palette) != OBJ_PAL)) return Fail(ZQ_ERR_BAD_PARAMETER);
+    BITMAP bm;
+    const QImage picture = platform::BitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
+    if (!Describe(bitmap, bm) || bm.bmBitsPixel != 1) return zq::FromQImage(picture);
+    return MonochromeDib(picture);
+  });
 }
 
 ZQ_EXPORT BOOL ZQDeleteBitmapObject(HGDIOBJ object) {
-  const DWORD kind = object ? GetObjectType(object) : 0;
-  if ((kind != OBJ_BITMAP && kind != OBJ_PAL) || !DeleteObject(object)) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return FALSE;
-  }
-  ZqSetErrorStatus(ZQ_OK);
-  return TRUE;
+  return zq::Guard<BOOL>(FALSE, [&] {
+    const DWORD kind = object ? GetObjectType(object) : 0;
+    return zq::Result((kind == OBJ_BITMAP || kind == OBJ_PAL) && DeleteObject(object), ZQ_ERR_BAD_PARAMETER);
+  });
 }
 
 ZQ_EXPORT HPALETTE CreateBIPalette(const BITMAPINFOHEADER* header) {
-  if (!header || header->biSize < sizeof(BITMAPINFOHEADER)) return Refuse();
-  ZqSetErrorStatus(ZQ_OK);
-  if (header->biBitCount > 8) return nullptr;
-  const auto n = static_cast<WORD>(platform::DibColorCount(*header));
-  const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(header) + header->biSize);
-  std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * n);
-  auto* lp = new (storage.data()) LOGPALETTE;
-  lp->palNumEntries = n;
-  for (WORD i = 0; i < n; ++i) lp->palPalEntry[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
-  const HPALETTE palette = CreatePalette(lp);
-  if (!palette) ZqSetErrorStatus(ZQ_ERR_NO_MEMORY);
-  return palette;
+  return zq::Guard<HPALETTE>(kNone, [&]() -> HPALETTE {
+    if (!header || header->biSize < sizeof(BITMAPINFOHEADER)) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    if (header->biBitCount > 8) return Ok(kNone);
+    const auto n = static_cast<WORD>(platform::DibColorCount(*header));
+    const auto* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(header) + header->biSize);
+    std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * n);
+    auto* lp = new (storage.data()) LOGPALETTE;
+    lp->palNumEntries = n;
+    for (WORD i = 0; i < n; ++i) lp->palPalEntry[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
+    const HPALETTE palette = CreatePalette(lp);
+    return palette ? Ok(palette) : Fail(ZQ_ERR_NO_MEMORY, palette);
+  });
 }
 
 ZQ_EXPORT HBITMAP CreateDuplicateBitMap(HBITMAP bitmap) {
-  BITMAP bm;
-  if (!Describe(bitmap, bm)) return Refuse();
-  const HBITMAP copy = bm.bmBitsPixel == 1 ? CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr)
-                                           : platform::CreateSurfaceBitmap(bm.bmWidth, bm.bmHeight);
-  if (!copy) {
-    ZqSetErrorStatus(ZQ_ERR_NO_MEMORY);
-    return nullptr;
-  }
-  {
-    BitmapDc src(bitmap), dst(copy);
-    if (!src.ok() || !dst.ok() || !BitBlt(dst.dc, 0, 0, bm.bmWidth, bm.bmHeight, src.dc, 0, 0, SRCCOPY)) {
-      DeleteObject(copy);
-      return Refuse();
+  return zq::Guard<HBITMAP>(kNone, [&]() -> HBITMAP {
+    BITMAP bm;
+    if (!Describe(bitmap, bm)) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    const HBITMAP copy = bm.bmBitsPixel == 1 ? CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr)
+                                             : platform::CreateSurfaceBitmap(bm.bmWidth, bm.bmHeight);
+    if (!copy) return Fail(ZQ_ERR_NO_MEMORY, kNone);
+    {
+      BitmapDc src(bitmap), dst(copy);
+      if (!src.ok() || !dst.ok() || !BitBlt(dst.dc, 0, 0, bm.bmWidth, bm.bmHeight, src.dc, 0, 0, SRCCOPY)) {
+        DeleteObject(copy);
+        return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+      }
     }
-  }
-  ZqSetErrorStatus(ZQ_OK);
-  return copy;
+    return Ok(copy);
+  });
 }
 
 ZQ_EXPORT HBITMAP BitMapRotation(HBITMAP bitmap, int degrees) {
-  if (!IsBitmap(bitmap) || degrees % 90 != 0) return Refuse();
-  const QImage picture = platform::BitmapImage(bitmap);
-  if (picture.isNull()) return Refuse();
-  // QTransform turns clockwise on the screen for positive angles.
-  return BitmapFromImage(picture.transformed(QTransform().rotate(-(degrees % 360))));
+  return zq::Guard<HBITMAP>(kNone, [&]() -> HBITMAP {
+    if (!IsBitmap(bitmap) || degrees % 90 != 0) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    const QImage picture = platform::BitmapImage(bitmap);
+    if (picture.isNull()) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    // QTransform turns clockwise on the screen for positive angles.
+    return BitmapFromImage(picture.transformed(QTransform().rotate(-(degrees % 360))));
+  });
 }
 
 ZQ_EXPORT BOOL PaintBitmap(HDC dc, int x, int y, HBITMAP bitmap, DWORD rop) {
-  BITMAP bm;
-  if (!dc || GetROP2(dc) == 0 || !Describe(bitmap, bm)) return RefuseCall();
-  BitmapDc src(bitmap);
-  const bool ok = src.ok() && BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, src.dc, 0, 0, rop);
-  ZqSetErrorStatus(ok ? WORD{ZQ_OK} : WORD{ZQ_ERR_BAD_PARAMETER});
-  return ok ? TRUE : FALSE;
+  return zq::Guard<BOOL>(FALSE, [&] {
+    BITMAP bm;
+    if (!dc || GetROP2(dc) == 0 || !Describe(bitmap, bm)) return Fail(ZQ_ERR_BAD_PARAMETER);
+    BitmapDc src(bitmap);
+    return zq::Result(src.ok() && BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, src.dc, 0, 0, rop), ZQ_ERR_BAD_PARAMETER);
+  });
 }
 
 ZQ_EXPORT HBITMAP CreateTransparentMaskBitmap(HBITMAP bitmap, COLORREF transparent) {
-  BITMAP bm;
-  if (!Describe(bitmap, bm)) return Refuse();
-  return MakeMask(bitmap, bm, transparent);
+  return zq::Guard<HBITMAP>(kNone, [&]() -> HBITMAP {
+    BITMAP bm;
+    if (!Describe(bitmap, bm)) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    return MakeMask(bitmap, bm, transparent);
+  });
 }
 
 ZQ_EXPORT HBITMAP CreateTransparentMaskBitmapByBitmap(HBITMAP bitmap) {
-  BITMAP bm;
-  if (!Describe(bitmap, bm)) return Refuse();
-  COLORREF corner = CLR_INVALID;
-  {
-    BitmapDc src(bitmap);
-    if (src.ok()) corner = GetPixel(src.dc, 0, 0);
-  }
-  if (corner == CLR_INVALID) return Refuse();
-  return MakeMask(bitmap, bm, corner);
+  return zq::Guard<HBITMAP>(kNone, [&]() -> HBITMAP {
+    BITMAP bm;
+    if (!Describe(bitmap, bm)) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    COLORREF corner = CLR_INVALID;
+    {
+      BitmapDc src(bitmap);
+      if (src.ok()) corner = GetPixel(src.dc, 0, 0);
+    }
+    if (corner == CLR_INVALID) return Fail(ZQ_ERR_BAD_PARAMETER, kNone);
+    return MakeMask(bitmap, bm, corner);
+  });
 }
 
 ZQ_EXPORT BOOL TransparentMaskStretchBlt(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, HBITMAP mask,
                                          int srcX, int srcY, int srcWidth, int srcHeight) {
-  BITMAP bm, mm;
-  if (!dc || GetROP2(dc) == 0 || !Describe(bitmap, bm) || !Describe(mask, mm) || mm.bmBitsPixel != 1 ||
-      mm.bmWidth != bm.bmWidth || mm.bmHeight != bm.bmHeight)
-    return RefuseCall();
-  // The bitmap with its transparent pixels made black, so that OR-ing it in adds nothing there.
-  platform::ScopedGdiObject<HBITMAP> opaque(CreateDuplicateBitMap(bitmap));
-  if (!opaque) return FALSE;
-  BitmapDc maskDc(mask), opaqueDc(opaque);
-  if (!maskDc.ok() || !opaqueDc.ok()) return RefuseCall();
-  // Monochrome copied into colour: black takes the text colour, white the background.
-  SetTextColor(opaqueDc.dc, RGB(0, 0, 0));
-  SetBkColor(opaqueDc.dc, RGB(255, 255, 255));
-  BitBlt(opaqueDc.dc, 0, 0, bm.bmWidth, bm.bmHeight, maskDc.dc, 0, 0, kDstAndNotSrc);
-  const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
-  const bool ok = StretchBlt(dc, x, y, width, height, maskDc.dc, srcX, srcY, srcWidth, srcHeight, SRCAND) &&
-                  StretchBlt(dc, x, y, width, height, opaqueDc.dc, srcX, srcY, srcWidth, srcHeight, SRCPAINT);
-  SetTextColor(dc, text);
-  SetBkColor(dc, back);
-  ZqSetErrorStatus(ok ? WORD{ZQ_OK} : WORD{ZQ_ERR_BAD_PARAMETER});
-  return ok ? TRUE : FALSE;
+  return zq::Guard<BOOL>(FALSE, [&] {
+    BITMAP bm, mm;
+    if (!dc || GetROP2(dc) == 0 || !Describe(bitmap, bm) || !Describe(mask, mm) || mm.bmBitsPixel != 1 ||
+        mm.bmWidth != bm.bmWidth || mm.bmHeight != bm.bmHeight)
+      return Fail(ZQ_ERR_BAD_PARAMETER);
+    // The bitmap with its transparent pixels made black, so that OR-ing it in adds nothing there.
+    platform::ScopedGdiObject<HBITMAP> opaque(CreateDuplicateBitMap(bitmap));
+    if (!opaque) return FALSE;
+    BitmapDc maskDc(mask), opaqueDc(opaque);
+    if (!maskDc.ok() || !opaqueDc.ok()) return Fail(ZQ_ERR_BAD_PARAMETER);
+    // Monochrome copied into colour: black takes the text colour, white the background.
+    SetTextColor(opaqueDc.dc, RGB(0, 0, 0));
+    SetBkColor(opaqueDc.dc, RGB(255, 255, 255));
+    BitBlt(opaqueDc.dc, 0, 0, bm.bmWidth, bm.bmHeight, maskDc.dc, 0, 0, kDstAndNotSrc);
+    const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+    const bool ok = StretchBlt(dc, x, y, width, height, maskDc.dc, srcX, srcY, srcWidth, srcHeight, SRCAND) &&
+                    StretchBlt(dc, x, y, width, height, opaqueDc.dc, srcX, srcY, srcWidth, srcHeight, SRCPAINT);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+    return zq::Result(ok, ZQ_ERR_BAD_PARAMETER);
+  });
 }

@@ -6,10 +6,13 @@
 #include <deque>
 #include <vector>
 
+#include "zq7/Zq7Com/ZqDibBuilder.h"
 #include "zq7/Zq7Com/ZqStatus.h"
 
 namespace {
 
+using zq::Fail;
+using zq::Ok;
 using zq::RasterLock;
 
 constexpr DWORD kInvalidColor = 0xFFFFFFFF;
@@ -101,15 +104,15 @@ BYTE ToByte(float v) { return static_cast<BYTE>(std::clamp(std::lround(v), 0l, 2
 // Resamples the part (sx, sy, sw, sh) of src to dw x dh in the given format. Rows are
 // filtered horizontally once each and kept only while some output row still needs
 // them, so memory stays a few rows whatever the image size. Sets the status.
-HGLOBAL ResampleUnguarded(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, int dh, OutFormat format) {
-  zq::NewDib dib(dw, dh, format == OutFormat::Grey8 ? 8 : format == OutFormat::Bgr24 ? 24 : 32);
-  if (!dib) {
-    ZqSetErrorStatus(dib.failure());
-    return 0;
-  }
-  if (format == OutFormat::Grey8) zq::FillGreyTable(dib.colors(), 256);
-  dib.header().biXPelsPerMeter = src.header().biXPelsPerMeter;
-  dib.header().biYPelsPerMeter = src.header().biYPelsPerMeter;
+HGLOBAL Resample(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, int dh, OutFormat format) {
+  ZqDibBuilder dib;
+  const bool grey = format == OutFormat::Grey8;
+  if (const WORD s = dib.Create(static_cast<std::uint64_t>(dw), static_cast<std::uint64_t>(dh),
+                                grey ? 8 : format == OutFormat::Bgr24 ? 24 : 32, grey ? 256 : 0);
+      s != ZQ_OK)
+    return Fail<HGLOBAL>(s, 0);
+  if (grey) dib.SetGreyPalette(false);
+  dib.SetPelsPerMeter(src.header().biXPelsPerMeter, src.header().biYPelsPerMeter);
 
   const int channels = Channels(format);
   const Taps tx = MakeTaps(sw, dw), ty = MakeTaps(sh, dh);
@@ -151,17 +154,10 @@ HGLOBAL ResampleUnguarded(const RasterLock& src, int sx, int sy, int sw, int sh,
       const std::vector<float>& r = rows[static_cast<std::size_t>(first + k - rowsFirst)];
       for (std::size_t i = 0; i < acc.size(); ++i) acc[i] += w[k] * r[i];
     }
-    BYTE* out = dib.row(j);
+    BYTE* out = dib.Row(static_cast<std::uint32_t>(j));
     for (std::size_t i = 0; i < acc.size(); ++i) out[i] = ToByte(acc[i]);
   }
-  ZqSetErrorStatus(ZQ_OK);
-  return dib.release();
-}
-
-// The working buffers of a resample grow with the output width; running out of memory
-// for them is a status, never an exception across the boundary.
-HGLOBAL Resample(const RasterLock& src, int sx, int sy, int sw, int sh, int dw, int dh, OutFormat format) {
-  return zq::NoThrow<HGLOBAL>(0, [&] { return ResampleUnguarded(src, sx, sy, sw, sh, dw, dh, format); });
+  return Ok(dib.Release());
 }
 
 OutFormat NaturalFormat(const RasterLock& r) {
@@ -233,140 +229,117 @@ QImage ToQImage(const RasterLock& image) {
 }
 
 HGLOBAL FromQImage(const QImage& image) {
-  if (image.isNull()) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
+  if (image.isNull()) return Fail<HGLOBAL>(ZQ_ERR_BAD_PARAMETER, 0);
   const bool alpha = image.hasAlphaChannel();
   const QImage src = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  NewDib dib(src.width(), src.height(), alpha ? 32 : 24);
-  if (!dib || src.isNull()) {
-    ZqSetErrorStatus(dib ? WORD{ZQ_ERR_NO_MEMORY} : dib.failure());
-    return 0;
-  }
+  ZqDibBuilder dib;
+  if (const WORD s = dib.Create(static_cast<std::uint64_t>(image.width()), static_cast<std::uint64_t>(image.height()),
+                                alpha ? 32 : 24, 0);
+      s != ZQ_OK)
+    return Fail<HGLOBAL>(s, 0);
+  if (src.isNull()) return Fail<HGLOBAL>(ZQ_ERR_NO_MEMORY, 0);
   for (int y = 0; y < src.height(); ++y) {
     const BYTE* in = src.constScanLine(y);
-    BYTE* out = dib.row(y);
+    BYTE* out = dib.Row(static_cast<std::uint32_t>(y));
     if (alpha) {
       std::memcpy(out, in, static_cast<std::size_t>(src.width()) * 4);
     } else {
       for (int x = 0; x < src.width(); ++x) std::memcpy(out + 3 * x, in + 4 * x, 3);
     }
   }
-  if (src.dotsPerMeterX() > 0) dib.header().biXPelsPerMeter = src.dotsPerMeterX();
-  if (src.dotsPerMeterY() > 0) dib.header().biYPelsPerMeter = src.dotsPerMeterY();
-  ZqSetErrorStatus(ZQ_OK);
-  return dib.release();
+  const LONG screen = platform::PelsPerMeterFromDpi(kZqDefaultDpi);
+  dib.SetPelsPerMeter(src.dotsPerMeterX() > 0 ? src.dotsPerMeterX() : screen, src.dotsPerMeterY() > 0 ? src.dotsPerMeterY() : screen);
+  return Ok(dib.Release());
 }
 
 }  // namespace zq
 
 ZQ_EXPORT WORD DibNumColors(const BITMAPINFOHEADER* header) {
-  if (!header || header->biSize < sizeof(BITMAPINFOHEADER)) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  ZqSetErrorStatus(ZQ_OK);
-  if (header->biBitCount > 8) return header->biCompression == BI_BITFIELDS ? 0 : static_cast<WORD>(std::min<DWORD>(header->biClrUsed, 256));
-  return static_cast<WORD>(platform::DibColorCount(*header));
+  return zq::Guard<WORD>(0, [&]() -> WORD {
+    if (!header || header->biSize < sizeof(BITMAPINFOHEADER)) return Fail(ZQ_ERR_BAD_PARAMETER);
+    if (header->biBitCount > 8)
+      return Ok(header->biCompression == BI_BITFIELDS ? WORD{0} : static_cast<WORD>(std::min<DWORD>(header->biClrUsed, 256)));
+    return Ok(static_cast<WORD>(platform::DibColorCount(*header)));
+  });
 }
 
 ZQ_EXPORT WORD GetDibPalSize(const BITMAPINFOHEADER* header) {
-  if (!header || header->biSize < sizeof(BITMAPINFOHEADER)) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  // Bit-field masks count as three entries, as the pixel offset of every reader does.
-  const std::uint64_t bytes = platform::DibBitsOffset(*header) - header->biSize;
-  ZqSetErrorStatus(bytes > 0xFFFF ? ZQ_ERR_BAD_PARAMETER : ZQ_OK);
-  return bytes > 0xFFFF ? 0 : static_cast<WORD>(bytes);
+  return zq::Guard<WORD>(0, [&]() -> WORD {
+    if (!header || header->biSize < sizeof(BITMAPINFOHEADER)) return Fail(ZQ_ERR_BAD_PARAMETER);
+    // Bit-field masks count as three entries, as the pixel offset of every reader does.
+    const std::uint64_t bytes = platform::DibBitsOffset(*header) - header->biSize;
+    return bytes > 0xFFFF ? Fail(ZQ_ERR_BAD_PARAMETER) : Ok(static_cast<WORD>(bytes));
+  });
 }
 
 ZQ_EXPORT BOOL IsGrayImage(HGLOBAL image) {
-  RasterLock r(image);
-  if (!r) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return FALSE;
-  }
-  ZqSetErrorStatus(ZQ_OK);
-  return zq::HasGreyTable(r) ? TRUE : FALSE;
+  return zq::Guard<BOOL>(FALSE, [&] {
+    RasterLock r(image);
+    if (!r) return Fail(ZQ_ERR_BAD_PARAMETER);
+    return Ok(zq::HasGreyTable(r) ? TRUE : FALSE);
+  });
 }
 
 ZQ_EXPORT DWORD GetRGBPixel(HGLOBAL image, LONG x, LONG y) {
-  RasterLock r(image);
-  if (!r || x < 0 || y < 0 || x >= r.width() || y >= r.height()) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return kInvalidColor;
-  }
-  return zq::NoThrow(kInvalidColor, [&] {
+  return zq::Guard(kInvalidColor, [&] {
+    RasterLock r(image);
+    if (!r || x < 0 || y < 0 || x >= r.width() || y >= r.height()) return Fail(ZQ_ERR_BAD_PARAMETER, kInvalidColor);
     std::vector<BYTE> row(static_cast<std::size_t>(r.width()) * 4);
     zq::UnpackRow(r, y, row.data());
     const BYTE* p = &row[static_cast<std::size_t>(x) * 4];
-    ZqSetErrorStatus(ZQ_OK);
-    return static_cast<DWORD>(p[2] | (p[1] << 8) | (p[0] << 16));
+    return Ok(static_cast<DWORD>(p[2] | (p[1] << 8) | (p[0] << 16)));
   });
 }
 
 ZQ_EXPORT HGLOBAL SetImageSize(HGLOBAL image, LONG width, LONG height) {
-  HGLOBAL result = 0;
-  {
-    RasterLock r(image);
-    if (!r || width <= 0 || height <= 0) {
-      ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-      return 0;
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    HGLOBAL result = 0;
+    {
+      RasterLock r(image);
+      if (!r || width <= 0 || height <= 0) return Fail(ZQ_ERR_BAD_PARAMETER);
+      if (width == r.width() && height == r.height()) return Ok(image);
+      // Running out of memory for the working buffers is a status like any other here:
+      // the caller keeps the source.
+      result = zq::Guard<HGLOBAL>(0, [&] { return Resample(r, 0, 0, r.width(), r.height(), width, height, NaturalFormat(r)); });
+      // The caller keeps only what comes back; without a resampled image that is the source.
+      if (!result) return image;
     }
-    if (width == r.width() && height == r.height()) {
-      ZqSetErrorStatus(ZQ_OK);
-      return image;
-    }
-    result = Resample(r, 0, 0, r.width(), r.height(), width, height, NaturalFormat(r));
-    // The caller keeps only what comes back; without a resampled image that is the source.
-    if (!result) return image;
-  }
-  GlobalFree(image);
-  return result;
+    GlobalFree(image);
+    return result;
+  });
 }
 
 ZQ_EXPORT HGLOBAL ConvertColorTo8Gray(HGLOBAL image) {
-  RasterLock r(image);
-  if (!r) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  if (!zq::HasGreyTable(r)) {
-    ZqSetErrorStatus(ZQ_ERR_UNSUPPORTED);
-    return 0;
-  }
-  return Resample(r, 0, 0, r.width(), r.height(), r.width(), r.height(), OutFormat::Grey8);
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    RasterLock r(image);
+    if (!r) return Fail(ZQ_ERR_BAD_PARAMETER);
+    if (!zq::HasGreyTable(r)) return Fail(ZQ_ERR_UNSUPPORTED);
+    return Resample(r, 0, 0, r.width(), r.height(), r.width(), r.height(), OutFormat::Grey8);
+  });
 }
 
 ZQ_EXPORT HGLOBAL Resize1Bit(HGLOBAL image, LONG left, LONG top, LONG right, LONG bottom, LONG width, LONG height) {
-  RasterLock r(image);
-  if (!r || width <= 0 || height <= 0) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  if (left == 0 && top == 0 && right == 0 && bottom == 0) {
-    right = r.width() - 1;
-    bottom = r.height() - 1;
-  }
-  // A part reaching beyond the image is cut to it; one wholly outside is refused.
-  left = std::max<LONG>(left, 0);
-  top = std::max<LONG>(top, 0);
-  right = std::min<LONG>(right, r.width() - 1);
-  bottom = std::min<LONG>(bottom, r.height() - 1);
-  if (right < left || bottom < top) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  return Resample(r, left, top, right - left + 1, bottom - top + 1, width, height, OutFormat::Grey8);
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    RasterLock r(image);
+    if (!r || width <= 0 || height <= 0) return Fail(ZQ_ERR_BAD_PARAMETER);
+    if (left == 0 && top == 0 && right == 0 && bottom == 0) {
+      right = r.width() - 1;
+      bottom = r.height() - 1;
+    }
+    // A part reaching beyond the image is cut to it; one wholly outside is refused.
+    left = std::max<LONG>(left, 0);
+    top = std::max<LONG>(top, 0);
+    right = std::min<LONG>(right, r.width() - 1);
+    bottom = std::min<LONG>(bottom, r.height() - 1);
+    if (right < left || bottom < top) return Fail(ZQ_ERR_BAD_PARAMETER);
+    return Resample(r, left, top, right - left + 1, bottom - top + 1, width, height, OutFormat::Grey8);
+  });
 }
 
 ZQ_EXPORT HGLOBAL ZQResizeRefine1BitImage(HGLOBAL image, LONG width, LONG height) {
-  RasterLock r(image);
-  if (!r || r.bitCount() != 1 || width <= 0 || height <= 0) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
-  return Resample(r, 0, 0, r.width(), r.height(), width, height, OutFormat::Grey8);
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    RasterLock r(image);
+    if (!r || r.bitCount() != 1 || width <= 0 || height <= 0) return Fail(ZQ_ERR_BAD_PARAMETER);
+    return Resample(r, 0, 0, r.width(), r.height(), width, height, OutFormat::Grey8);
+  });
 }

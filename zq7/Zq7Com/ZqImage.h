@@ -83,33 +83,4 @@ class RasterLock {
   BITMAPINFOHEADER* header_ = nullptr;
 };
 
-// A raster image under construction: allocated zeroed with its header filled in and
-// locked. The block is freed unless release() hands it over.
-class NewDib {
- public:
-  // 1, 4 and 8-bit images get a full colour table of 2^bitCount entries, all black.
-  NewDib(int width, int height, int bitCount);
-  ~NewDib();
-  NewDib(const NewDib&) = delete;
-  NewDib& operator=(const NewDib&) = delete;
-
-  explicit operator bool() const { return header_ != nullptr; }
-  // The status that explains a false NewDib: too large or out of memory.
-  WORD failure() const { return failure_; }
-  BITMAPINFOHEADER& header() const { return *header_; }
-  RGBQUAD* colors() const;
-  BYTE* row(int yFromTop) const;
-  std::size_t stride() const { return stride_; }
-  HGLOBAL release();
-
- private:
-  HGLOBAL handle_ = 0;
-  BITMAPINFOHEADER* header_ = nullptr;
-  std::size_t stride_ = 0;
-  WORD failure_ = ZQ_OK;
-};
-
-// Fills table with n entries of grey from black to white.
-void FillGreyTable(RGBQUAD* table, int n);
-
 }  // namespace zq

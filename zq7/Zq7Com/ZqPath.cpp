@@ -11,15 +11,8 @@
 
 namespace {
 
-BOOL Fail() {
-  ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-  return FALSE;
-}
-
-BOOL Ok() {
-  ZqSetErrorStatus(ZQ_OK);
-  return TRUE;
-}
+using zq::Fail;
+using zq::Ok;
 
 // Copies text into a buffer of capacity bytes; false when it does not fit.
 bool CopyOut(const std::string& text, LPSTR out, std::size_t capacity) {
@@ -60,16 +53,13 @@ std::string DateText(const timespec& t) {
 
 BOOL FileDates(const std::string& path, LPSTR creation, LPSTR lastWrite, LPSTR lastAccess) {
   const auto times = platform::GetFileTimes(path);
-  if (!times || platform::DirectoryExists(path)) {
-    ZqSetErrorStatus(ZQ_ERR_FILE_NOT_FOUND);
-    return FALSE;
-  }
+  if (!times || platform::DirectoryExists(path)) return Fail(ZQ_ERR_FILE_NOT_FOUND);
   const std::pair<LPSTR, const timespec*> outs[] = {
       {creation, &times->creation}, {lastWrite, &times->lastWrite}, {lastAccess, &times->lastAccess}};
   for (const auto& [buffer, time] : outs) {
     if (!buffer) continue;
     const std::string text = DateText(*time);
-    if (text.empty()) return Fail();
+    if (text.empty()) return Fail(ZQ_ERR_BAD_PARAMETER);
     CopyOut(text, buffer, kZqDateTextLength);
   }
   return Ok();
@@ -117,8 +107,8 @@ int TableLength(const ZqExtSlot* table) {
 }  // namespace
 
 ZQ_EXPORT BOOL IsSetDrive(LPCSTR path) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!path || !*path) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path || !*path) return Fail(ZQ_ERR_BAD_PARAMETER);
     ZqSetErrorStatus(ZQ_OK);
     const std::string_view p(path);
     if (p.front() != '/') return TRUE;
@@ -131,11 +121,11 @@ ZQ_EXPORT BOOL IsSetDrive(LPCSTR path) {
 }
 
 ZQ_EXPORT BOOL SetTermYEN(LPSTR path) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!path) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path) return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::size_t n = std::strlen(path);
     if (n == 0 || path[n - 1] == '/') return Ok();
-    if (n + 2 > platform::MaxPath) return Fail();
+    if (n + 2 > platform::MaxPath) return Fail(ZQ_ERR_BAD_PARAMETER);
     path[n] = '/';
     path[n + 1] = '\0';
     return Ok();
@@ -143,8 +133,8 @@ ZQ_EXPORT BOOL SetTermYEN(LPSTR path) {
 }
 
 ZQ_EXPORT BOOL CutTermYEN(LPSTR path) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!path) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path) return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::string cut = WithoutTerm(path);
     std::memcpy(path, cut.c_str(), cut.size() + 1);
     return Ok();
@@ -152,13 +142,13 @@ ZQ_EXPORT BOOL CutTermYEN(LPSTR path) {
 }
 
 ZQ_EXPORT BOOL GetFullpathFilename(LPCSTR path, LPSTR directory, LPSTR fileName) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!path || !*path || !directory || !fileName) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path || !*path || !directory || !fileName) return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::string full = platform::ExpandFileName(path);
     const std::string name = platform::ExtractFileName(full);
-    if (name.empty() || name == "." || name == "..") return Fail();
+    if (name.empty() || name == "." || name == "..") return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::string dir = WithoutTerm(platform::ExtractFileDir(full));
-    if (dir.size() >= platform::MaxPath || name.size() >= platform::MaxPath) return Fail();
+    if (dir.size() >= platform::MaxPath || name.size() >= platform::MaxPath) return Fail(ZQ_ERR_BAD_PARAMETER);
     CopyOut(dir, directory, platform::MaxPath);
     CopyOut(name, fileName, platform::MaxPath);
     return Ok();
@@ -166,8 +156,8 @@ ZQ_EXPORT BOOL GetFullpathFilename(LPCSTR path, LPSTR directory, LPSTR fileName)
 }
 
 ZQ_EXPORT int GetPagefromFilename(LPCSTR path) {
-  return zq::NoThrow<int>(0, [&]() -> int {
-    if (!path) return Fail();
+  return zq::Guard<int>(0, [&]() -> int {
+    if (!path) return Fail(ZQ_ERR_BAD_PARAMETER);
     int page = 0;
     PageMark(path, &page);
     ZqSetErrorStatus(ZQ_OK);
@@ -176,8 +166,8 @@ ZQ_EXPORT int GetPagefromFilename(LPCSTR path) {
 }
 
 ZQ_EXPORT BOOL CutPagefromFilename(LPSTR path) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!path) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path) return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::size_t mark = PageMark(path, nullptr);
     ZqSetErrorStatus(ZQ_OK);
     if (mark == std::string_view::npos) return FALSE;
@@ -187,29 +177,29 @@ ZQ_EXPORT BOOL CutPagefromFilename(LPSTR path) {
 }
 
 ZQ_EXPORT BOOL GetFileDateTime(LPCSTR fileName, LPCSTR directory, LPSTR lastWrite) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!fileName || !directory || !lastWrite) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!fileName || !directory || !lastWrite) return Fail(ZQ_ERR_BAD_PARAMETER);
     return FileDates(JoinPath(directory, fileName), nullptr, lastWrite, nullptr);
   });
 }
 
 ZQ_EXPORT BOOL GetFileDateTimeEx(LPCSTR fileName, LPCSTR directory, LPSTR creation, LPSTR lastWrite, LPSTR lastAccess) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!fileName || !directory) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!fileName || !directory) return Fail(ZQ_ERR_BAD_PARAMETER);
     return FileDates(JoinPath(directory, fileName), creation, lastWrite, lastAccess);
   });
 }
 
 ZQ_EXPORT BOOL GetPathFileDateTime(LPCSTR path, LPSTR lastWrite) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!path || !lastWrite) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!path || !lastWrite) return Fail(ZQ_ERR_BAD_PARAMETER);
     return FileDates(path, nullptr, lastWrite, nullptr);
   });
 }
 
 ZQ_EXPORT int GetPathFileExt(LPCSTR pathList, LPCSTR extList, ZqExtSlot* table) {
-  return zq::NoThrow<int>(0, [&]() -> int {
-    if (!table) return Fail();
+  return zq::Guard<int>(0, [&]() -> int {
+    if (!table) return Fail(ZQ_ERR_BAD_PARAMETER);
     std::vector<std::string> items;
     if (extList && *extList) {
       for (const std::string& item : SplitList(extList, ";, \t")) items.push_back(ExtensionOf(item));
@@ -234,24 +224,24 @@ ZQ_EXPORT int GetPathFileExt(LPCSTR pathList, LPCSTR extList, ZqExtSlot* table) 
 }
 
 ZQ_EXPORT BOOL GetPathDir(int index, LPCSTR pathList, LPSTR directory) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
-    if (!pathList || !directory || index < 0) return Fail();
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
+    if (!pathList || !directory || index < 0) return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::vector<std::string> entries = SplitList(pathList, ";");
-    if (static_cast<std::size_t>(index) >= entries.size()) return Fail();
+    if (static_cast<std::size_t>(index) >= entries.size()) return Fail(ZQ_ERR_BAD_PARAMETER);
     const std::string& entry = entries[static_cast<std::size_t>(index)];
     std::string dir = entry;
     if (HasWildcard(platform::ExtractFileName(entry)) && !platform::DirectoryExists(entry)) {
       dir = platform::ExtractFileDir(entry);
       if (dir.empty()) dir.assign(1, '.');  // a bare pattern means the current folder
     }
-    if (!CopyOut(WithoutTerm(dir), directory, platform::MaxPath)) return Fail();
+    if (!CopyOut(WithoutTerm(dir), directory, platform::MaxPath)) return Fail(ZQ_ERR_BAD_PARAMETER);
     return Ok();
   });
 }
 
 ZQ_EXPORT int GetFileExt(LPCSTR fileName, LPSTR ext, const ZqExtSlot* table) {
-  return zq::NoThrow<int>(0, [&]() -> int {
-    if (!fileName || !ext || !table) return Fail();
+  return zq::Guard<int>(0, [&]() -> int {
+    if (!fileName || !ext || !table) return Fail(ZQ_ERR_BAD_PARAMETER);
     ext[0] = '\0';
     const std::string dotted = platform::ExtractFileExt(fileName);
     const std::string own = dotted.empty() ? std::string() : dotted.substr(1);
@@ -270,7 +260,7 @@ ZQ_EXPORT int GetFileExt(LPCSTR fileName, LPSTR ext, const ZqExtSlot* table) {
 }
 
 ZQ_EXPORT BOOL IsOkFileExt(LPCSTR fileName, const ZqExtSlot* table) {
-  return zq::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+  return zq::Guard<BOOL>(FALSE, [&]() -> BOOL {
     char ext[kZqExtLength];
     return GetFileExt(fileName, ext, table) > 0 ? TRUE : FALSE;
   });

@@ -20,14 +20,10 @@ std::size_t BlankAt(std::string_view s, std::size_t pos) {
 
 LPSTR Store(LPSTR text, const std::string& value) {
   std::memcpy(text, value.c_str(), value.size() + 1);
-  ZqSetErrorStatus(ZQ_OK);
-  return text;
+  return zq::Ok(text);
 }
 
-LPSTR Bad() {
-  ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-  return nullptr;
-}
+LPSTR Bad() { return zq::Fail<LPSTR>(ZQ_ERR_BAD_PARAMETER, nullptr); }
 
 // Copies s[from, from + count) into dest, shrunk to whole characters.
 LPSTR CopyPart(LPSTR dest, std::string_view s, std::size_t from, std::size_t count) {
@@ -42,7 +38,7 @@ LPSTR CopyPart(LPSTR dest, std::string_view s, std::size_t from, std::size_t cou
 }  // namespace
 
 ZQ_EXPORT LPSTR CutFrontSpace(LPSTR text) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!text) return Bad();
     const std::string_view s(text);
     std::size_t pos = 0;
@@ -52,7 +48,7 @@ ZQ_EXPORT LPSTR CutFrontSpace(LPSTR text) {
 }
 
 ZQ_EXPORT LPSTR CutBackSpace(LPSTR text) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!text) return Bad();
     const std::string_view s(text);
     std::size_t end = 0;
@@ -69,7 +65,7 @@ ZQ_EXPORT LPSTR CutBackSpace(LPSTR text) {
 }
 
 ZQ_EXPORT LPSTR CutMultiSpace(LPSTR text) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!text) return Bad();
     const std::string_view s(text);
     std::string out;
@@ -89,7 +85,7 @@ ZQ_EXPORT LPSTR CutMultiSpace(LPSTR text) {
 }
 
 ZQ_EXPORT LPSTR lstrchr(LPCSTR text, int c) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!text || c <= 0 || c >= 0x80) return Bad();
     ZqSetErrorStatus(ZQ_OK);
     // A byte below 0x80 never occurs inside a multi-byte UTF-8 character.
@@ -98,7 +94,7 @@ ZQ_EXPORT LPSTR lstrchr(LPCSTR text, int c) {
 }
 
 ZQ_EXPORT LPSTR lstrstr(LPCSTR text, LPCSTR part) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!text || !part) return Bad();
     ZqSetErrorStatus(ZQ_OK);
     const std::string_view s(text), p(part);
@@ -110,21 +106,21 @@ ZQ_EXPORT LPSTR lstrstr(LPCSTR text, LPCSTR part) {
 }
 
 ZQ_EXPORT LPSTR StrLeftCopy(LPSTR dest, LPCSTR src, int count) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!dest || !src || count < 0) return Bad();
     return CopyPart(dest, src, 0, static_cast<std::size_t>(count));
   });
 }
 
 ZQ_EXPORT LPSTR StrMidCopy(LPSTR dest, LPCSTR src, int start, int count) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!dest || !src || start < 0 || count < 0) return Bad();
     return CopyPart(dest, src, static_cast<std::size_t>(start), static_cast<std::size_t>(count));
   });
 }
 
 ZQ_EXPORT LPSTR StrRightCopy(LPSTR dest, LPCSTR src, int count) {
-  return zq::NoThrow<LPSTR>(nullptr, [&]() -> LPSTR {
+  return zq::Guard<LPSTR>(nullptr, [&]() -> LPSTR {
     if (!dest || !src || count < 0) return Bad();
     const std::string_view s(src);
     const std::size_t n = std::min(s.size(), static_cast<std::size_t>(count));

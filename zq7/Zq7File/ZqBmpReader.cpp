@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqBmpHeader.h"
+#include "zq7/Zq7File/ZqByteReader.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -13,9 +17,8 @@ constexpr std::uint32_t kBiJpeg = 4;
 constexpr std::uint32_t kBiPng = 5;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 constexpr std::uint32_t kFileHeaderBytes = 14;
-
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24); }
+// Plain pixels are read in bands of about this many bytes.
+constexpr std::uint64_t kBandBytes = 1 << 20;
 
 // One channel of a bit-field pixel, scaled to 0..255.
 class Channel {
@@ -39,72 +42,10 @@ class Channel {
   int width_;
 };
 
-struct Header {
-  std::int64_t width = 0;
-  std::int64_t height = 0;  // negative: top-down
-  unsigned bits = 0;
-  std::uint32_t compression = 0;
-  std::uint32_t colorsUsed = 0;
-  LONG xppm = 0, yppm = 0;
-  std::uint32_t masks[4] = {};  // red, green, blue, alpha
-  bool hasMasks = false;
-  std::uint64_t paletteOffset = 0;
-  unsigned paletteEntryBytes = 4;
-  std::uint64_t bitsOffset = 0;
-};
-
-WORD ParseHeader(const std::uint8_t* d, std::size_t size, Header* h) {
-  if (size < kFileHeaderBytes + 12 || d[0] != 'B' || d[1] != 'M') return ZQ_ERR_DAMAGED;
-  const std::uint32_t infoSize = U32(d + 14);
-  if (infoSize < 12 || infoSize > size - kFileHeaderBytes) return ZQ_ERR_DAMAGED;
-  const std::uint8_t* i = d + kFileHeaderBytes;
-  if (infoSize == 12) {
-    h->width = U16(i + 4);
-    h->height = U16(i + 6);
-    h->bits = U16(i + 10);
-    h->paletteEntryBytes = 3;
-  } else {
-    if (infoSize < 16) return ZQ_ERR_DAMAGED;
-    h->width = static_cast<std::int32_t>(U32(i + 4));
-    h->height = static_cast<std::int32_t>(U32(i + 8));
-    h->bits = U16(i + 14);
-    if (infoSize >= 20) h->compression = U32(i + 16);
-    if (infoSize >= 32) {
-      h->xppm = static_cast<LONG>(U32(i + 24));
-      h->yppm = static_cast<LONG>(U32(i + 28));
-    }
-    if (infoSize >= 36) h->colorsUsed = U32(i + 32);
-  }
-  const bool os2v2 = infoSize == 64 || (infoSize > 12 && infoSize < 40);
-  // OS/2 2.x reuses codes 3 and 4 for Huffman 1-D and RLE24.
-  if (os2v2 && (h->compression == 3 || h->compression == 4)) return ZQ_ERR_UNSUPPORTED;
-  if (h->compression == kBiJpeg || h->compression == kBiPng) return ZQ_ERR_UNSUPPORTED;
-  if (h->compression > kBiAlphaBitfields) return ZQ_ERR_UNSUPPORTED;
-
-  std::uint64_t afterHeader = kFileHeaderBytes + std::uint64_t{infoSize};
-  if (h->compression == BI_BITFIELDS || h->compression == kBiAlphaBitfields) {
-    const unsigned count = h->compression == kBiAlphaBitfields ? 4 : 3;
-    h->hasMasks = true;
-    if (infoSize >= 52) {
-      for (unsigned k = 0; k < 3; ++k) h->masks[k] = U32(i + 40 + 4 * k);
-      if (infoSize >= 56) h->masks[3] = U32(i + 52);
-    } else {
-      // A 40-byte header is followed by the masks.
-      if (afterHeader + 4 * count > size) return ZQ_ERR_DAMAGED;
-      for (unsigned k = 0; k < count; ++k) h->masks[k] = U32(d + afterHeader + 4 * k);
-      afterHeader += 4 * count;
-    }
-  }
-  h->paletteOffset = afterHeader;
-  const std::uint32_t offBits = U32(d + 10);
-  h->bitsOffset = offBits >= afterHeader && offBits < size ? offBits : 0;
-  return ZQ_OK;
-}
-
 class BmpDecoder {
  public:
-  BmpDecoder(const std::uint8_t* d, std::size_t size, const Header& h, ZqDibBuilder& dib, ZqProgress& progress)
-      : d_(d), size_(size), h_(h), dib_(dib), progress_(progress) {}
+  BmpDecoder(ZqFile& file, const ZqBmpHeader& h, ZqDibBuilder& dib, ZqProgress& progress)
+      : file_(file), size_(file.size()), h_(h), dib_(dib), progress_(progress) {}
 
   // Row index from the top for the n-th row stored.
   std::uint32_t TopRow(std::uint64_t n) const {
@@ -118,34 +59,42 @@ class BmpDecoder {
     if (offset > size_ || (size_ - offset) < stride * (height - 1) + rowBytes) return ZQ_ERR_DAMAGED;
     const Channel r(h_.masks[0]), g(h_.masks[1]), b(h_.masks[2]), a(h_.masks[3]);
     const bool alpha = h_.masks[3] != 0;
-    for (std::uint32_t n = 0; n < height; ++n) {
-      const std::uint8_t* src = d_ + offset + stride * n;
-      BYTE* dst = dib_.Row(TopRow(n));
-      const std::uint32_t w = dib_.width();
-      switch (h_.bits) {
-        case 1:
-        case 4:
-        case 8:
-          std::memcpy(dst, src, rowBytes);
-          break;
-        case 2:
-          for (std::uint32_t x = 0; x < w; ++x) dst[x] = static_cast<BYTE>((src[x / 4] >> (6 - 2 * (x % 4))) & 3);
-          break;
-        case 24:
-          std::memcpy(dst, src, rowBytes);
-          break;
-        default:
-          for (std::uint32_t x = 0; x < w; ++x) {
-            const std::uint32_t p = h_.bits == 16 ? U16(src + 2 * x) : U32(src + 4 * x);
-            BYTE* px = dst + std::uint64_t{x} * (alpha ? 4 : 3);
-            px[0] = b.Get(p);
-            px[1] = g.Get(p);
-            px[2] = r.Get(p);
-            if (alpha) px[3] = a.Get(p);
-          }
-          break;
+    const std::uint32_t bandRows = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(kBandBytes / stride, 1, height));
+    std::vector<std::uint8_t> band(static_cast<std::size_t>(stride * bandRows));
+    for (std::uint32_t first = 0; first < height; first += bandRows) {
+      const std::uint32_t rows = std::min(bandRows, height - first);
+      // The last row of the file may stop at its last pixel, without its padding.
+      const std::uint64_t at = offset + stride * first;
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(stride * rows, size_ - at));
+      if (file_.ReadAt(at, band.data(), want) != want) return ZQ_ERR_DAMAGED;
+      for (std::uint32_t i = 0; i < rows; ++i) {
+        const std::uint32_t n = first + i;
+        const std::uint8_t* src = band.data() + stride * i;
+        BYTE* dst = dib_.Row(TopRow(n));
+        const std::uint32_t w = dib_.width();
+        switch (h_.bits) {
+          case 1:
+          case 4:
+          case 8:
+          case 24:
+            std::memcpy(dst, src, rowBytes);
+            break;
+          case 2:
+            for (std::uint32_t x = 0; x < w; ++x) dst[x] = static_cast<BYTE>((src[x / 4] >> (6 - 2 * (x % 4))) & 3);
+            break;
+          default:
+            for (std::uint32_t x = 0; x < w; ++x) {
+              const std::uint32_t p = h_.bits == 16 ? LoadU16(src + 2 * x, false) : LoadU32(src + 4 * x, false);
+              BYTE* px = dst + std::uint64_t{x} * (alpha ? 4 : 3);
+              px[0] = b.Get(p);
+              px[1] = g.Get(p);
+              px[2] = r.Get(p);
+              if (alpha) px[3] = a.Get(p);
+            }
+            break;
+        }
+        if (!progress_.Step(n + 1, height)) return ZQ_ERR_CANCELLED;
       }
-      if (!progress_.Step(n + 1, height)) return ZQ_ERR_CANCELLED;
     }
     return ZQ_OK;
   }
@@ -154,7 +103,8 @@ class BmpDecoder {
   WORD Rle(std::uint64_t offset) {
     const bool four = h_.compression == BI_RLE4;
     const std::uint32_t w = dib_.width(), height = dib_.height();
-    std::uint64_t p = offset;
+    ZqByteReader in(file_);
+    in.Seek(offset);
     std::uint32_t x = 0, y = 0;
     auto put = [&](std::uint32_t px, BYTE v) {
       if (px >= w || y >= height) return;
@@ -167,9 +117,8 @@ class BmpDecoder {
       }
     };
     while (y < height) {
-      if (p + 2 > size_) return ZQ_ERR_DAMAGED;
-      const unsigned count = d_[p], value = d_[p + 1];
-      p += 2;
+      const unsigned count = in.U8(), value = in.U8();
+      if (!in.Ok()) return ZQ_ERR_DAMAGED;
       if (count > 0) {
         for (unsigned k = 0; k < count; ++k, ++x)
           put(x, static_cast<BYTE>(four ? ((k & 1) ? (value & 0x0F) : (value >> 4)) : value));
@@ -182,37 +131,45 @@ class BmpDecoder {
       } else if (value == 1) {  // end of bitmap
         break;
       } else if (value == 2) {  // delta
-        if (p + 2 > size_) return ZQ_ERR_DAMAGED;
-        x += d_[p];
-        y += d_[p + 1];
-        p += 2;
+        const unsigned dx = in.U8(), dy = in.U8();
+        if (!in.Ok()) return ZQ_ERR_DAMAGED;
+        x += dx;
+        y += dy;
       } else {  // absolute run of `value` pixels, padded to 16 bits
-        const std::uint64_t bytes = four ? (value + 1) / 2 : value;
-        if (p + bytes > size_) return ZQ_ERR_DAMAGED;
+        const std::size_t bytes = four ? (value + 1) / 2 : value;
+        const std::uint8_t* run = in.Span(in.Tell(), bytes);
+        if (!run) return ZQ_ERR_DAMAGED;
         for (unsigned k = 0; k < value; ++k, ++x) {
-          const BYTE byte = d_[p + (four ? k / 2 : k)];
+          const BYTE byte = run[four ? k / 2 : k];
           put(x, static_cast<BYTE>(four ? ((k & 1) ? (byte & 0x0F) : (byte >> 4)) : byte));
         }
-        p += (bytes + 1) & ~std::uint64_t{1};
+        // The padding byte of an odd run may be missing at the very end of the file.
+        in.Seek(std::min<std::uint64_t>(in.Tell() + ((bytes + 1) & ~std::size_t{1}), size_));
       }
     }
     return ZQ_OK;
   }
 
  private:
-  const std::uint8_t* d_;
-  std::size_t size_;
-  const Header& h_;
+  ZqFile& file_;
+  std::uint64_t size_;
+  const ZqBmpHeader& h_;
   ZqDibBuilder& dib_;
   ZqProgress& progress_;
 };
 
 }  // namespace
 
-WORD ZqBmpDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqBmpDecode(ZqFile& file, const ZqBmpHeader& header, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  Header h;
-  if (const WORD s = ParseHeader(data, size, &h); s != ZQ_OK) return s;
+  ZqBmpHeader h = header;
+  const std::uint64_t size = file.size();
+  if (size < kFileHeaderBytes + 12 || h.infoSize > size - kFileHeaderBytes || h.masksMissing) return ZQ_ERR_DAMAGED;
+  const bool os2v2 = h.infoSize == 64 || (h.infoSize > 12 && h.infoSize < 40);
+  // OS/2 2.x reuses codes 3 and 4 for Huffman 1-D and RLE24.
+  if (os2v2 && (h.compression == 3 || h.compression == 4)) return ZQ_ERR_UNSUPPORTED;
+  if (h.compression == kBiJpeg || h.compression == kBiPng) return ZQ_ERR_UNSUPPORTED;
+  if (h.compression > kBiAlphaBitfields) return ZQ_ERR_UNSUPPORTED;
   if (h.width <= 0 || h.height == 0) return ZQ_ERR_DAMAGED;
   const std::uint64_t height = static_cast<std::uint64_t>(h.height < 0 ? -h.height : h.height);
 
@@ -255,24 +212,22 @@ WORD ZqBmpDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progres
   ZqDibBuilder dib;
   if (const WORD s = dib.Create(static_cast<std::uint64_t>(h.width), height, dibBits, colors); s != ZQ_OK)
     return s;
-  dib.SetPelsPerMeter(h.xppm, h.yppm);
 
   // The palette ends where the pixels start, or at the end of the file.
+  const std::uint32_t listed = full ? (h.colorsUsed > 0 && h.colorsUsed < full ? h.colorsUsed : full) : 0;
   if (full) {
-    const std::uint32_t listed = h.colorsUsed > 0 && h.colorsUsed < full ? h.colorsUsed : full;
     const std::uint64_t end = h.bitsOffset ? h.bitsOffset : size;
     const std::uint64_t room = end > h.paletteOffset ? (end - h.paletteOffset) / h.paletteEntryBytes : 0;
-    const std::uint64_t count = std::min<std::uint64_t>(listed, room);
-    for (std::uint64_t k = 0; k < count; ++k) {
-      const std::uint8_t* e = data + h.paletteOffset + k * h.paletteEntryBytes;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(listed, room));
+    std::vector<std::uint8_t> entries(count * h.paletteEntryBytes);
+    if (file.ReadAt(h.paletteOffset, entries.data(), entries.size()) != entries.size()) return ZQ_ERR_DAMAGED;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::uint8_t* e = entries.data() + k * h.paletteEntryBytes;
       dib.Palette()[k] = RGBQUAD{e[0], e[1], e[2], 0};
     }
   }
-  const std::uint64_t offset =
-      h.bitsOffset ? h.bitsOffset
-                   : h.paletteOffset + std::uint64_t{full ? (h.colorsUsed > 0 && h.colorsUsed < full ? h.colorsUsed : full) : 0} *
-                                           h.paletteEntryBytes;
-  BmpDecoder decoder(data, size, h, dib, progress);
+  const std::uint64_t offset = h.bitsOffset ? h.bitsOffset : h.paletteOffset + std::uint64_t{listed} * h.paletteEntryBytes;
+  BmpDecoder decoder(file, h, dib, progress);
   const WORD status = rle ? decoder.Rle(offset) : decoder.Plain(offset);
   if (status != ZQ_OK) return status;
   if (!progress.Finish()) return ZQ_ERR_CANCELLED;

@@ -7,13 +7,14 @@
 // PNG data, OS/2 Huffman and RLE24 and 64-bit pixels are refused as unsupported.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 #include "zq7/Zq7Api.h"
 
+class ZqFile;
 class ZqProgress;
+struct ZqBmpHeader;
 
-// Decodes the BMP file held in data[0..size) into a packed DIB (*out, owned by the
-// caller) and returns ZQ_OK, or a status with *out 0.
-WORD ZqBmpDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progress, HGLOBAL* out);
+// Decodes the BMP file whose headers typing parsed into header: checks the picture's
+// size against the caps and the file's length first, then reads the colour table and
+// the pixels, a band of rows at a time. Gives a packed DIB (*out, owned by the caller)
+// and ZQ_OK, or a status with *out 0.
+WORD ZqBmpDecode(ZqFile& file, const ZqBmpHeader& header, ZqProgress& progress, HGLOBAL* out);

@@ -1,11 +1,8 @@
 #include "zq7/Zq7File/ZqByteReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+
+#include "zq7/Zq7File/ZqFile.h"
 
 namespace {
 // A file is read in blocks, so the many small reads of a header parse (a marker, a
@@ -15,21 +12,7 @@ namespace {
 constexpr std::size_t kFirstBlock = 4 * 1024;
 }  // namespace
 
-ZqByteReader::ZqByteReader(int fd, std::uint64_t size) : fd_(fd), size_(size), block_(kFirstBlock) {}
-
-ZqByteReader::~ZqByteReader() { ::close(fd_); }
-
-std::unique_ptr<ZqByteReader> ZqByteReader::OpenFile(const std::string& path) {
-  // O_NONBLOCK keeps the open itself from waiting on a pipe that has no writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return nullptr;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::unique_ptr<ZqByteReader>(new ZqByteReader(fd, static_cast<std::uint64_t>(st.st_size)));
-}
+ZqByteReader::ZqByteReader(const ZqFile& file) : file_(file), size_(file.size()), block_(kFirstBlock) {}
 
 const std::uint8_t* ZqByteReader::Span(std::uint64_t offset, std::size_t n) {
   if (n > kMaxSpan || offset > size_ || n > size_ - offset) return nullptr;
@@ -39,16 +22,9 @@ const std::uint8_t* ZqByteReader::Span(std::uint64_t offset, std::size_t n) {
   const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(std::max(n, block_), size_ - offset));
   block_ = std::min(block_ * 2, kMaxSpan);
   window_.resize(want);
-  std::size_t got = 0;
-  while (got < want) {
-    const ssize_t r = ::pread(fd_, window_.data() + got, want - got, static_cast<off_t>(offset + got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;  // an I/O error or a file that shrank under us
-    got += static_cast<std::size_t>(r);
-  }
-  window_.resize(got);
+  window_.resize(file_.ReadAt(offset, window_.data(), want));
   windowStart_ = offset;
-  return got >= n ? window_.data() : nullptr;
+  return window_.size() >= n ? window_.data() : nullptr;
 }
 
 void ZqByteReader::Skip(std::uint64_t n) {
@@ -70,7 +46,7 @@ const std::uint8_t* ZqByteReader::Take(std::size_t n) {
   return p;
 }
 
-std::uint8_t ZqByteReader::U8() {
+std::uint8_t ZqByteReader::RefillU8() {
   const std::uint8_t* p = Take(1);
   return p ? p[0] : 0;
 }

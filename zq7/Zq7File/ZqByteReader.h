@@ -1,15 +1,17 @@
-// Bounded random access to a file's bytes for the header parsers: every read is checked against the end of the data, nothing is read
-// that a parser does not ask for, and a file is read through a small window so that a
-// header parse costs a few system calls whatever the size of the file.
+// Bounded random access to an open file's bytes for the header parsers and our own
+// readers: every read is checked against the end of the data, nothing is read that a
+// parser does not ask for, and the file is read through a small window so that a header
+// parse costs a few system calls whatever the size of the file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
-// Big- and little-endian loads from a buffer the caller has already bounded.
+class ZqFile;
+
+// The engine's one set of big- and little-endian loads, from a buffer the caller has
+// already bounded.
 inline std::uint16_t LoadU16(const std::uint8_t* p, bool bigEndian) {
   return bigEndian ? static_cast<std::uint16_t>(p[0] << 8 | p[1]) : static_cast<std::uint16_t>(p[1] << 8 | p[0]);
 }
@@ -27,13 +29,10 @@ class ZqByteReader {
   // The longest run Span hands out at once.
   static constexpr std::size_t kMaxSpan = 64 * 1024;
 
-  ~ZqByteReader();
+  // Reads file, which must outlive the reader.
+  explicit ZqByteReader(const ZqFile& file);
   ZqByteReader(const ZqByteReader&) = delete;
   ZqByteReader& operator=(const ZqByteReader&) = delete;
-
-  // Opens a regular file for reading; null when it is missing, unreadable or not a
-  // regular file (a folder, a device or a pipe, which could block or never end).
-  static std::unique_ptr<ZqByteReader> OpenFile(const std::string& path);
 
   std::uint64_t Size() const { return size_; }
 
@@ -50,16 +49,21 @@ class ZqByteReader {
   // Bytes between the cursor and the end (0 once past it).
   std::uint64_t Remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
   void SetBigEndian(bool bigEndian) { bigEndian_ = bigEndian; }
-  std::uint8_t U8();
+  // The next byte; from the window without a call when it is there, as our own readers
+  // take run-length data byte by byte.
+  std::uint8_t U8() {
+    if (ok_ && pos_ >= windowStart_ && pos_ - windowStart_ < window_.size()) return window_[pos_++ - windowStart_];
+    return RefillU8();
+  }
   std::uint16_t U16();
   std::uint32_t U32();
   std::uint64_t U64();
 
  private:
-  ZqByteReader(int fd, std::uint64_t size);
   const std::uint8_t* Take(std::size_t n);
+  std::uint8_t RefillU8();
 
-  int fd_ = -1;
+  const ZqFile& file_;
   std::uint64_t size_ = 0;
   std::vector<std::uint8_t> window_;      // the file's bytes from windowStart_
   std::uint64_t windowStart_ = 0;

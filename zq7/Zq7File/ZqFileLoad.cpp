@@ -1,65 +1,20 @@
 #include "zq7/Zq7File/ZqFileLoad.h"
 
-#include <cstdio>
-#include <new>
-#include <vector>
-
 #include "platform/dib.h"
 #include "platform/memory.h"
 #include "zq7/Zq7Com/ZqStatus.h"
-#include "zq7/Zq7File/ZqBmpReader.h"
-#include "zq7/Zq7File/ZqFileBytes.h"
+#include "zq7/Zq7File/ZqByteReader.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqFileType.h"
 #include "zq7/Zq7File/ZqFormat.h"
-#include "zq7/Zq7File/ZqGifCodec.h"
-#include "zq7/Zq7File/ZqJ2kCodec.h"
-#include "zq7/Zq7File/ZqJpegCodec.h"
-#include "zq7/Zq7File/ZqPcxReader.h"
-#include "zq7/Zq7File/ZqPngCodec.h"
 #include "zq7/Zq7File/ZqProgress.h"
-#include "zq7/Zq7File/ZqTiffCodec.h"
 
 namespace {
 
-WORD DecodeWhole(const char* name, WORD (*decode)(const std::uint8_t*, std::size_t, ZqProgress&, HGLOBAL*),
-                 ZqProgress& progress, HGLOBAL* out) {
-  std::vector<std::uint8_t> bytes;
-  if (const WORD s = ZqReadFileBytes(name, &bytes); s != ZQ_OK) return s;
-  return decode(bytes.data(), bytes.size(), progress, out);
-}
-
-WORD Decode(const char* name, ZqFormat format, int page, ZqProgress& progress, HGLOBAL* out) {
-  const bool multiPage = format == ZqFormat::Gif || format == ZqFormat::Tiff;
-  if (!multiPage && page != 0 && page != kZqAllPages) return ZQ_ERR_BAD_PARAMETER;
-  switch (format) {
-    case ZqFormat::Bmp:
-      return DecodeWhole(name, ZqBmpDecode, progress, out);
-    case ZqFormat::Pcx:
-      return DecodeWhole(name, ZqPcxDecode, progress, out);
-    case ZqFormat::Jpeg:
-      return ZqJpegDecode(name, progress, out);
-    case ZqFormat::Png:
-      return ZqPngDecode(name, progress, out);
-    case ZqFormat::Gif:
-      return ZqGifDecode(name, page, progress, out);
-    case ZqFormat::Tiff:
-      return ZqTiffDecode(name, page, progress, out);
-    case ZqFormat::Jp2:
-      return ZqJ2kDecode(name, false, progress, out);
-    case ZqFormat::J2kCodestream:
-      return ZqJ2kDecode(name, true, progress, out);
-    case ZqFormat::Unknown:
-      break;
-  }
-  return ZQ_ERR_UNSUPPORTED;
-}
-
-// The JPEG and JPEG 2000 decoders see only part of the resolution records a file may
-// hold (not Exif, not the JP2 resolution box); the header reading applies every rule,
-// so its resolution goes into the loaded image.
-void TakeHeaderResolution(LPCSTR name, int page, HGLOBAL image) {
-  ZqFileInfo info{};
-  if (!ZQFileType(name, page == kZqAllPages ? 0 : page, &info)) return;
+// The resolution of every loaded image is the one typing read, which applies every rule
+// a format has (Exif before JFIF, the JP2 resolution box, TIFF units), so that loading
+// and ZQFileType never disagree.
+void SetResolution(HGLOBAL image, const ZqFileInfo& info) {
   const platform::GlobalLockGuard lock(image);
   if (auto* header = lock.as<BITMAPINFOHEADER>()) {
     header->biXPelsPerMeter = platform::PelsPerMeterFromDpi(info.xdpi);
@@ -67,32 +22,33 @@ void TakeHeaderResolution(LPCSTR name, int page, HGLOBAL image) {
   }
 }
 
-// One load: checks the arguments, detects the format from the content and, for a
-// format's own loader, insists on that format. Sets the status; nothing escapes.
+// One load: checks the arguments, opens the file once, detects the format from the
+// content (a format's own loader insists on that format), reads its headers through the
+// format table and decodes the page.
+WORD LoadFile(LPCSTR name, int page, ZqProgressProc callback, bool (*accepts)(ZqFormat), HGLOBAL* out) {
+  if (!name || page < 0) return ZQ_ERR_BAD_PARAMETER;
+  const auto file = ZqFile::OpenRead(name);
+  if (!file) return ZQ_ERR_FILE_NOT_FOUND;
+  ZqByteReader in(*file);
+  const ZqFormat format = DetectFormat(in);
+  const ZqFormatEntry* entry = FindFormat(format);
+  if (!entry || !accepts(format)) return ZQ_ERR_UNSUPPORTED;
+  if (!entry->multiPage && page != 0 && page != kZqAllPages) return ZQ_ERR_BAD_PARAMETER;
+  if (page == kZqAllPages) page = 0;
+  ZqHeader header;
+  if (const WORD status = ZqReadHeaders(in, format, page, header); status != ZQ_OK) return status;
+  ZqProgress progress(callback);
+  if (const WORD status = entry->decode(*file, header, page, progress, out); status != ZQ_OK) return status;
+  SetResolution(*out, header.info);
+  return ZQ_OK;
+}
+
 HGLOBAL Load(LPCSTR name, int page, ZqProgressProc callback, bool (*accepts)(ZqFormat)) {
-  HGLOBAL handle = 0;
-  WORD status = ZQ_OK;
-  try {
-    if (!name || page < 0) {
-      status = ZQ_ERR_BAD_PARAMETER;
-    } else if (std::FILE* probe = std::fopen(name, "rb"); !probe) {
-      status = ZQ_ERR_FILE_NOT_FOUND;
-    } else {
-      std::fclose(probe);
-      const ZqFormat format = DetectFileFormat(name);
-      ZqProgress progress(callback);
-      status = accepts(format) ? Decode(name, format, page, progress, &handle) : WORD{ZQ_ERR_UNSUPPORTED};
-      if (status == ZQ_OK &&
-          (format == ZqFormat::Jpeg || format == ZqFormat::Jp2 || format == ZqFormat::J2kCodestream))
-        TakeHeaderResolution(name, page, handle);
-    }
-  } catch (const std::bad_alloc&) {
-    status = ZQ_ERR_NO_MEMORY;
-  } catch (...) {
-    status = ZQ_ERR_DAMAGED;
-  }
-  ZqSetErrorStatus(status);
-  return status == ZQ_OK ? handle : 0;
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    HGLOBAL handle = 0;
+    const WORD status = LoadFile(name, page, callback, accepts, &handle);
+    return status == ZQ_OK ? zq::Ok(handle) : zq::Fail<HGLOBAL>(status, 0);
+  });
 }
 
 }  // namespace
@@ -126,10 +82,7 @@ ZQ_EXPORT HGLOBAL ZQTiffFileLoad(LPCSTR name, int page, ZqProgressProc callback,
 }
 
 ZQ_EXPORT HGLOBAL ZQPngFileLoadEx(LPCSTR name, int mode, ZqProgressProc callback, LPCSTR, LPCSTR, LPCSTR) {
-  if (mode != 1 && mode != 2) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
-    return 0;
-  }
+  if (mode != 1 && mode != 2) return zq::Fail<HGLOBAL>(ZQ_ERR_BAD_PARAMETER, 0);
   return Load(name, 0, callback, [](ZqFormat f) { return f == ZqFormat::Png; });
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "zq7/Zq7Api.h"
+#include "zq7/Zq7File/ZqFormat.h"
 
 // Fills info from the headers of the file name: bits per pixel as stored, resolution,
 // size in pixels and bytes, format and compression code, interlace flag, page count
@@ -17,3 +18,9 @@ ZQ_EXPORT BOOL ZQFileType(LPCSTR name, int page, ZqFileInfo* info);
 // Exif segment whose first directory cannot be read ZQ_ERR_DAMAGED. info is cleared
 // whenever the file could be read.
 ZQ_EXPORT BOOL ZQJpegExifInfo(LPCSTR name, ZqExifInfo* info);
+
+// Typing of a file already open in in whose format is known: the header reader of the
+// format table for page (kZqAllPages describes the first image), then the file size.
+// Shared by ZQFileType and the loaders, so that a load parses the headers once and
+// takes its resolution from them.
+ZqStatus ZqReadHeaders(ZqByteReader& in, ZqFormat format, int page, ZqHeader& header);

@@ -1,8 +1,44 @@
 #include "zq7/Zq7File/ZqFormat.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <memory>
+
+#include "zq7/Zq7File/ZqBmpReader.h"
+#include "zq7/Zq7File/ZqByteReader.h"
+#include "zq7/Zq7File/ZqGifCodec.h"
+#include "zq7/Zq7File/ZqGifHeader.h"
+#include "zq7/Zq7File/ZqJ2kCodec.h"
+#include "zq7/Zq7File/ZqJp2Header.h"
+#include "zq7/Zq7File/ZqJpegCodec.h"
+#include "zq7/Zq7File/ZqJpegHeader.h"
+#include "zq7/Zq7File/ZqPcxReader.h"
+#include "zq7/Zq7File/ZqPngCodec.h"
+#include "zq7/Zq7File/ZqPngHeader.h"
+#include "zq7/Zq7File/ZqTiffCodec.h"
+#include "zq7/Zq7File/ZqTiffHeader.h"
+
+namespace {
+
+constexpr ZqFormatEntry kFormats[] = {
+    {ZqFormat::Bmp, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadBmpHeader(in, page, h.info, h.bmp); },
+     [](ZqFile& f, const ZqHeader& h, int, ZqProgress& p, HGLOBAL* out) { return ZqBmpDecode(f, h.bmp, p, out); }, false},
+    {ZqFormat::Jpeg, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadJpegHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader&, int, ZqProgress& p, HGLOBAL* out) { return ZqJpegDecode(f, p, out); }, false},
+    {ZqFormat::Png, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadPngHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader&, int, ZqProgress& p, HGLOBAL* out) { return ZqPngDecode(f, p, out); }, false},
+    {ZqFormat::Gif, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadGifHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader&, int page, ZqProgress& p, HGLOBAL* out) { return ZqGifDecode(f, page, p, out); }, true},
+    {ZqFormat::Tiff, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadTiffHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader&, int page, ZqProgress& p, HGLOBAL* out) { return ZqTiffDecode(f, page, p, out); }, true},
+    {ZqFormat::Pcx, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadPcxHeader(in, page, h.info, h.pcx); },
+     [](ZqFile& f, const ZqHeader& h, int, ZqProgress& p, HGLOBAL* out) { return ZqPcxDecode(f, h.pcx, p, out); }, false},
+    {ZqFormat::Jp2, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadJp2Header(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader&, int, ZqProgress& p, HGLOBAL* out) { return ZqJ2kDecode(f, false, p, out); }, false},
+    {ZqFormat::J2kCodestream, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadJ2kCodestreamHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader&, int, ZqProgress& p, HGLOBAL* out) { return ZqJ2kDecode(f, true, p, out); }, false},
+};
+
+}  // namespace
 
 ZqFormat DetectFormat(const std::uint8_t* h, std::size_t n) {
   auto starts = [&](const char* sig, std::size_t len) { return n >= len && std::memcmp(h, sig, len) == 0; };
@@ -19,10 +55,14 @@ ZqFormat DetectFormat(const std::uint8_t* h, std::size_t n) {
   return ZqFormat::Unknown;
 }
 
-ZqFormat DetectFileFormat(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!f) return ZqFormat::Unknown;
-  std::uint8_t head[kZqSniffBytes];
-  const std::size_t n = std::fread(head, 1, sizeof head, f.get());
-  return DetectFormat(head, n);
+ZqFormat DetectFormat(ZqByteReader& in) {
+  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(in.Size(), kZqSniffBytes));
+  const std::uint8_t* head = in.Span(0, n);
+  return head ? DetectFormat(head, n) : ZqFormat::Unknown;
+}
+
+const ZqFormatEntry* FindFormat(ZqFormat format) {
+  for (const ZqFormatEntry& e : kFormats)
+    if (e.format == format) return &e;
+  return nullptr;
 }

@@ -1,9 +1,19 @@
-// Format detection from a file's first bytes; the extension is never consulted.
+// The file library's formats: detection from a file's first bytes (the extension is
+// never consulted) and the one table that says, for each format, how its header is read,
+// how its pixels are decoded and whether it holds several pages. ZQFileType and every
+// loading entry go through this table.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "zq7/Zq7Api.h"
+#include "zq7/Zq7File/ZqBmpHeader.h"
+#include "zq7/Zq7File/ZqPcxHeader.h"
+
+class ZqByteReader;
+class ZqFile;
+class ZqProgress;
 
 enum class ZqFormat { Unknown, Bmp, Jpeg, Png, Gif, Tiff, Pcx, Jp2, J2kCodestream };
 
@@ -11,5 +21,28 @@ enum class ZqFormat { Unknown, Bmp, Jpeg, Png, Gif, Tiff, Pcx, Jp2, J2kCodestrea
 inline constexpr std::size_t kZqSniffBytes = 16;
 
 ZqFormat DetectFormat(const std::uint8_t* head, std::size_t size);
-// Reads the first bytes of a file and detects its format; Unknown when it cannot be read.
-ZqFormat DetectFileFormat(const std::string& path);
+// The format of the file in; Unknown when its first bytes cannot be read.
+ZqFormat DetectFormat(ZqByteReader& in);
+
+// What typing learnt of one file: the record ZQFileType fills, and the parsed headers
+// of the formats we read ourselves, which their readers decode from.
+struct ZqHeader {
+  ZqFileInfo info{};
+  ZqBmpHeader bmp;
+  ZqPcxHeader pcx;
+};
+
+struct ZqFormatEntry {
+  ZqFormat format;
+  // Fills header from the file's headers for page (0 and up; beyond the last page:
+  // ZQ_ERR_BAD_PARAMETER). The file size is the caller's to fill.
+  ZqStatus (*readHeader)(ZqByteReader& in, int page, ZqHeader& header);
+  // Decodes page of the file whose headers readHeader read into a packed DIB (*out,
+  // owned by the caller), leaving the resolution to the caller.
+  WORD (*decode)(ZqFile& file, const ZqHeader& header, int page, ZqProgress& progress, HGLOBAL* out);
+  // Whether the format has pages beyond the first (TIFF directories, GIF frames).
+  bool multiPage;
+};
+
+// The table's entry for a format; null for Unknown.
+const ZqFormatEntry* FindFormat(ZqFormat format);

@@ -1,18 +1,27 @@
 #include "zq7/Zq7File/ZqGifCodec.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <gif_lib.h>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
 
+// giflib reads through this from the file's stream, which stays the file's.
+int ReadStream(GifFileType* gif, GifByteType* buffer, int n) {
+  return static_cast<int>(std::fread(buffer, 1, static_cast<std::size_t>(n), static_cast<std::FILE*>(gif->UserData)));
+}
+
 // One open giflib decoder.
 class GifReader {
  public:
-  explicit GifReader(const char* path) : gif(DGifOpenFileName(path, &error)) {}
+  explicit GifReader(std::FILE* stream) : gif(stream ? DGifOpen(stream, ReadStream, &error) : nullptr) {
+    if (!stream) error = D_GIF_ERR_NOT_ENOUGH_MEM;
+  }
   ~GifReader() {
     if (gif) DGifCloseFile(gif, &error);
   }
@@ -114,11 +123,10 @@ WORD DecodeFrame(GifFileType* gif, int transparent, ZqProgress& progress, HGLOBA
 
 }  // namespace
 
-WORD ZqGifDecode(const char* path, int page, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqGifDecode(ZqFile& file, int page, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
   if (page < 0) return ZQ_ERR_BAD_PARAMETER;
-  if (page == kZqAllPages) page = 0;
-  GifReader r(path);
+  GifReader r(file.Stream());
   if (!r.gif) return r.Status();
   int frame = 0;
   int transparent = -1;

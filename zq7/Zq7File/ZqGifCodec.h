@@ -7,9 +7,10 @@
 
 #include "zq7/Zq7Api.h"
 
+class ZqFile;
 class ZqProgress;
 
-// Decodes frame page (from 0; kZqAllPages gives the first frame) of the GIF file at path
+// Decodes frame page (from 0) of the GIF file
 // into a packed DIB (*out, owned by the caller) and returns ZQ_OK, or a status with *out 0
 // (ZQ_ERR_BAD_PARAMETER for a frame the file does not have).
-WORD ZqGifDecode(const char* path, int page, ZqProgress& progress, HGLOBAL* out);
+WORD ZqGifDecode(ZqFile& file, int page, ZqProgress& progress, HGLOBAL* out);

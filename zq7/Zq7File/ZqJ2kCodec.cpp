@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include <openjpeg.h>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -25,6 +27,33 @@ struct ImageFree {
 };
 
 void Quiet(const char*, void*) {}
+
+// openjpeg reads through these from the file's stream, which stays the file's, as its
+// own file stream does from a file it opens itself.
+OPJ_SIZE_T ReadStream(void* buffer, OPJ_SIZE_T n, void* user) {
+  const std::size_t got = std::fread(buffer, 1, n, static_cast<std::FILE*>(user));
+  return got ? got : static_cast<OPJ_SIZE_T>(-1);
+}
+OPJ_OFF_T SkipStream(OPJ_OFF_T n, void* user) {
+  return std::fseek(static_cast<std::FILE*>(user), n, SEEK_CUR) == 0 ? n : -1;
+}
+OPJ_BOOL SeekStream(OPJ_OFF_T at, void* user) {
+  return std::fseek(static_cast<std::FILE*>(user), at, SEEK_SET) == 0 ? OPJ_TRUE : OPJ_FALSE;
+}
+
+// A read stream over the file; null when it cannot be made.
+opj_stream_t* OpenStream(ZqFile& file) {
+  std::FILE* f = file.Stream();
+  if (!f) return nullptr;
+  opj_stream_t* s = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
+  if (!s) return nullptr;
+  opj_stream_set_user_data(s, f, nullptr);
+  opj_stream_set_user_data_length(s, file.size());
+  opj_stream_set_read_function(s, ReadStream);
+  opj_stream_set_skip_function(s, SkipStream);
+  opj_stream_set_seek_function(s, SeekStream);
+  return s;
+}
 
 // One component's samples, read at full-grid coordinates and scaled to 0..255.
 class Plane {
@@ -50,10 +79,10 @@ BYTE Clamp(double v) { return static_cast<BYTE>(std::clamp(std::lround(v), 0L, 2
 
 }  // namespace
 
-WORD ZqJ2kDecode(const char* path, bool codestream, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqJ2kDecode(ZqFile& file, bool codestream, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  std::unique_ptr<opj_stream_t, StreamFree> stream(opj_stream_create_default_file_stream(path, OPJ_TRUE));
-  if (!stream) return ZQ_ERR_FILE_NOT_FOUND;
+  std::unique_ptr<opj_stream_t, StreamFree> stream(OpenStream(file));
+  if (!stream) return ZQ_ERR_NO_MEMORY;
   std::unique_ptr<opj_codec_t, CodecFree> codec(opj_create_decompress(codestream ? OPJ_CODEC_J2K : OPJ_CODEC_JP2));
   if (!codec) return ZQ_ERR_NO_MEMORY;
   opj_set_error_handler(codec.get(), Quiet, nullptr);

@@ -8,8 +8,9 @@
 
 #include "zq7/Zq7Api.h"
 
+class ZqFile;
 class ZqProgress;
 
-// Decodes the JPEG 2000 file at path (codestream true for a raw code stream) into a packed
+// Decodes the JPEG 2000 file (codestream true for a raw code stream) into a packed
 // DIB (*out, owned by the caller) and returns ZQ_OK, or a status with *out 0.
-WORD ZqJ2kDecode(const char* path, bool codestream, ZqProgress& progress, HGLOBAL* out);
+WORD ZqJ2kDecode(ZqFile& file, bool codestream, ZqProgress& progress, HGLOBAL* out);

@@ -1,14 +1,16 @@
 #include "zq7/Zq7File/ZqJpegCodec.h"
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -96,10 +98,6 @@ class JpegDecompressor {
   jpeg_progress_mgr progress{};
 };
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 struct ReadCall {
   j_decompress_ptr cinfo;
   std::FILE* file;
@@ -128,6 +126,21 @@ void ReadScanlines(void* p) {
 
 void FinishDecompress(void* p) { jpeg_finish_decompress(static_cast<ReadCall*>(p)->cinfo); }
 
+// Whether the file is long enough for the picture its header claims. Huffman coding
+// spends at least one bit on every 8 x 8 block of every component (its DC difference), so
+// a few kilobytes claiming 16000 x 16000 are refused before libjpeg allocates the
+// whole-image buffers of a progressive decode for them. Arithmetic coding can code a
+// flat block in a fraction of a bit; its files are left to the working-memory cap.
+bool Plausible(const jpeg_decompress_struct& ci, std::uint64_t fileBytes) {
+  if (ci.arith_code) return true;
+  std::uint64_t fewest = UINT64_MAX;
+  for (int i = 0; i < ci.num_components; ++i) {
+    const jpeg_component_info& c = ci.comp_info[i];
+    fewest = std::min<std::uint64_t>(fewest, std::uint64_t{c.width_in_blocks} * c.height_in_blocks);
+  }
+  return fewest / 8 <= fileBytes;
+}
+
 // CMYK as stored becomes BGR. Adobe writers store the inks inverted (0 = full ink).
 void CmykRowToBgr(const JSAMPLE* src, BYTE* dst, JDIMENSION width, bool inverted) {
   for (JDIMENSION x = 0; x < width; ++x, src += 4, dst += 3) {
@@ -146,13 +159,13 @@ void CmykRowToBgr(const JSAMPLE* src, BYTE* dst, JDIMENSION width, bool inverted
 
 }  // namespace
 
-WORD ZqJpegDecode(const char* path, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqJpegDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return ZQ_ERR_FILE_NOT_FOUND;
+  std::FILE* stream = file.Stream();
+  if (!stream) return ZQ_ERR_NO_MEMORY;
 
   JpegDecompressor d;
-  ReadCall call{&d.cinfo, file.get(), nullptr, 0, 0};
+  ReadCall call{&d.cinfo, stream, nullptr, 0, 0};
   if (!JpegGuard(&d.err, OpenAndReadHeader, &call)) return StatusFromCode(d.err.code);
   d.cinfo.progress = &d.progress;
 
@@ -178,13 +191,12 @@ WORD ZqJpegDecode(const char* path, ZqProgress& progress, HGLOBAL* out) {
   }
   if (const WORD s = ZqDibBuilder::CheckSize(ci.image_width, ci.image_height, bits, bits == 8 ? 256 : 0); s != ZQ_OK)
     return s;
+  if (!Plausible(ci, file.size())) return ZQ_ERR_DAMAGED;
   if (!JpegGuard(&d.err, StartDecompress, &call)) return StatusFromCode(d.err.code);
 
   ZqDibBuilder dib;
   if (const WORD s = dib.Create(ci.output_width, ci.output_height, bits, bits == 8 ? 256 : 0); s != ZQ_OK) return s;
   if (bits == 8) dib.SetGreyPalette(false);
-  if (ci.saw_JFIF_marker && ci.density_unit == 1) dib.SetDpi(ci.X_density, ci.Y_density);
-  if (ci.saw_JFIF_marker && ci.density_unit == 2) dib.SetDpi(ci.X_density * 2.54, ci.Y_density * 2.54);
 
   std::vector<JSAMPLE> cmykRows;
   if (cmyk) cmykRows.resize(std::size_t{ci.output_width} * 4 * kBandRows);

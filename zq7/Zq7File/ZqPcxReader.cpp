@@ -1,9 +1,13 @@
 #include "zq7/Zq7File/ZqPcxReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqByteReader.h"
+#include "zq7/Zq7File/ZqFile.h"
+#include "zq7/Zq7File/ZqPcxHeader.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -11,21 +15,20 @@ namespace {
 constexpr std::size_t kHeaderBytes = 128;
 constexpr std::size_t kVgaPaletteBytes = 769;  // 0x0C, then 256 RGB triples
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-// The run-length stream; a run may continue from one scan line into the next.
+// The run-length stream after the header; a run may continue from one scan line into
+// the next.
 class RleStream {
  public:
-  RleStream(const std::uint8_t* d, std::size_t size, bool encoded) : d_(d), size_(size), encoded_(encoded) {}
+  RleStream(ZqFile& file, bool encoded) : in_(file), encoded_(encoded) { in_.Seek(kHeaderBytes); }
   bool Read(std::uint8_t* out, std::size_t n) {
     for (std::size_t i = 0; i < n;) {
       if (run_ == 0) {
-        if (pos_ >= size_) return false;
-        const std::uint8_t b = d_[pos_++];
+        const std::uint8_t b = in_.U8();
+        if (!in_.Ok()) return false;
         if (encoded_ && (b & 0xC0) == 0xC0) {
-          if (pos_ >= size_) return false;
           run_ = b & 0x3F;
-          value_ = d_[pos_++];
+          value_ = in_.U8();
+          if (!in_.Ok()) return false;
           continue;
         }
         out[i++] = b;
@@ -40,26 +43,24 @@ class RleStream {
   }
 
  private:
-  const std::uint8_t* d_;
-  std::size_t size_;
+  ZqByteReader in_;
   bool encoded_;
-  std::size_t pos_ = kHeaderBytes;
   unsigned run_ = 0;
   std::uint8_t value_ = 0;
 };
 
 }  // namespace
 
-WORD ZqPcxDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqPcxDecode(ZqFile& file, const ZqPcxHeader& h, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  if (size < kHeaderBytes || data[0] != 0x0A || data[2] > 1) return ZQ_ERR_DAMAGED;
-  const unsigned bits = data[3];
-  const unsigned planes = data[65];
-  const unsigned bytesPerLine = U16(data + 66);
-  const int xmin = U16(data + 4), ymin = U16(data + 6), xmax = U16(data + 8), ymax = U16(data + 10);
-  if (xmax < xmin || ymax < ymin) return ZQ_ERR_DAMAGED;
-  const std::uint32_t width = static_cast<std::uint32_t>(xmax - xmin + 1);
-  const std::uint32_t height = static_cast<std::uint32_t>(ymax - ymin + 1);
+  const std::uint64_t size = file.size();
+  if (size < kHeaderBytes || h.encoding > 1) return ZQ_ERR_DAMAGED;
+  const unsigned bits = h.bitsPerPlane;
+  const unsigned planes = h.planes;
+  const unsigned bytesPerLine = h.bytesPerLine;
+  if (h.xmax < h.xmin || h.ymax < h.ymin) return ZQ_ERR_DAMAGED;
+  const std::uint32_t width = std::uint32_t{h.xmax} - h.xmin + 1;
+  const std::uint32_t height = std::uint32_t{h.ymax} - h.ymin + 1;
   if (bytesPerLine == 0 || std::uint64_t{bytesPerLine} * 8 < std::uint64_t{width} * bits) return ZQ_ERR_DAMAGED;
 
   unsigned dibBits = 0;
@@ -78,10 +79,11 @@ WORD ZqPcxDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progres
   if (lineBytes * height > (size - kHeaderBytes) / 2 * 63 + 1) return ZQ_ERR_DAMAGED;
   ZqDibBuilder dib;
   if (const WORD s = dib.Create(width, height, dibBits, colors); s != ZQ_OK) return s;
-  dib.SetDpi(U16(data + 12), U16(data + 14));
   if (bits == 8 && planes == 1) {
-    if (size >= kHeaderBytes + kVgaPaletteBytes && data[size - kVgaPaletteBytes] == 0x0C) {
-      const std::uint8_t* p = data + size - kVgaPaletteBytes + 1;
+    std::uint8_t vga[kVgaPaletteBytes];
+    if (size >= kHeaderBytes + kVgaPaletteBytes && file.ReadAt(size - kVgaPaletteBytes, vga, sizeof vga) == sizeof vga &&
+        vga[0] == 0x0C) {
+      const std::uint8_t* p = vga + 1;
       for (unsigned i = 0; i < 256; ++i) dib.Palette()[i] = RGBQUAD{p[3 * i + 2], p[3 * i + 1], p[3 * i], 0};
     } else {
       dib.SetGreyPalette(false);
@@ -91,11 +93,11 @@ WORD ZqPcxDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progres
     // leave it empty or fill it with anything.
     dib.Palette()[1] = RGBQUAD{255, 255, 255, 0};
   } else if (colors) {
-    const std::uint8_t* p = data + 16;
+    const std::uint8_t* p = h.palette16;
     for (unsigned i = 0; i < colors && i < 16; ++i) dib.Palette()[i] = RGBQUAD{p[3 * i + 2], p[3 * i + 1], p[3 * i], 0};
   }
 
-  RleStream stream(data, size, data[2] == 1);
+  RleStream stream(file, h.encoding == 1);
   std::vector<std::uint8_t> line(std::size_t{bytesPerLine} * planes);
   for (std::uint32_t y = 0; y < height; ++y) {
     if (!stream.Read(line.data(), line.size())) return ZQ_ERR_DAMAGED;

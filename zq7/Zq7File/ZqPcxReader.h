@@ -4,13 +4,13 @@
 // BGR or 32-bit BGRA). The resolution is the header's HDpi and VDpi as stored.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 #include "zq7/Zq7Api.h"
 
+class ZqFile;
 class ZqProgress;
+struct ZqPcxHeader;
 
-// Decodes the PCX file held in data[0..size) into a packed DIB (*out, owned by the
-// caller) and returns ZQ_OK, or a status with *out 0.
-WORD ZqPcxDecode(const std::uint8_t* data, std::size_t size, ZqProgress& progress, HGLOBAL* out);
+// Decodes the PCX file whose header typing parsed into header: checks the picture's
+// size against the caps and the file's length first, then reads the data. Gives a
+// packed DIB (*out, owned by the caller) and ZQ_OK, or a status with *out 0.
+WORD ZqPcxDecode(ZqFile& file, const ZqPcxHeader& header, ZqProgress& progress, HGLOBAL* out);

@@ -1,20 +1,41 @@
 #include "zq7/Zq7File/ZqPngCodec.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
-#include <memory>
+#include <cstring>
 
 #include <png.h>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
 
 constexpr int kBandRows = 32;
+// Compressed text and profile chunks may inflate beyond the file's size; this much is
+// always allowed them.
+constexpr png_alloc_size_t kMinChunkBytes = png_alloc_size_t{8} << 20;
 
-void ErrorFn(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// libpng's last error message, kept so that the status tells what went wrong.
+struct PngError {
+  char message[128] = {};
+};
+
+void ErrorFn(png_structp png, png_const_charp message) {
+  if (auto* err = static_cast<PngError*>(png_get_error_ptr(png)); err && message) {
+    std::strncpy(err->message, message, sizeof err->message - 1);
+  }
+  png_longjmp(png, 1);
+}
 void WarningFn(png_structp, png_const_charp) {}
+
+// libpng reports a failed allocation as "insufficient memory" or "out of memory"; every
+// other error is about the data (a chunk longer than the file among them).
+WORD StatusFromMessage(const PngError& err) {
+  return std::strstr(err.message, "memory") ? ZQ_ERR_NO_MEMORY : ZQ_ERR_DAMAGED;
+}
 
 // The only place where libpng may jump to; fn and everything it calls hold plain C data
 // only, so the jump skips no destructor.
@@ -28,7 +49,7 @@ bool PngGuard(png_structp png, void (*fn)(void*), void* context) {
 class PngReader {
  public:
   PngReader() {
-    png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorFn, WarningFn);
+    png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &err, ErrorFn, WarningFn);
     if (png) info = png_create_info_struct(png);
   }
   ~PngReader() {
@@ -37,18 +58,16 @@ class PngReader {
   PngReader(const PngReader&) = delete;
   PngReader& operator=(const PngReader&) = delete;
 
+  PngError err;
   png_structp png = nullptr;
   png_infop info = nullptr;
-};
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
 struct ReadCall {
   png_structp png;
   png_infop info;
   std::FILE* file;
+  png_alloc_size_t chunkLimit;
   png_bytepp rows;
   png_uint_32 count;
 };
@@ -58,6 +77,9 @@ void ReadInfo(void* p) {
   png_init_io(c->png, c->file);
   // Dimensions are checked against the engine's caps after the header, not by libpng.
   png_set_user_limits(c->png, 0x7fffffff, 0x7fffffff);
+  // A chunk cannot be longer than the file that holds it: a header claiming gigabytes
+  // (an sPLT of 0x7FFFFFFF bytes) is refused before libpng allocates for it.
+  png_set_chunk_malloc_max(c->png, c->chunkLimit);
   png_read_info(c->png, c->info);
 }
 
@@ -117,14 +139,15 @@ void FillPalette(ZqDibBuilder& dib, png_structp png, png_infop info) {
 
 }  // namespace
 
-WORD ZqPngDecode(const char* path, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqPngDecode(ZqFile& file, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return ZQ_ERR_FILE_NOT_FOUND;
+  std::FILE* stream = file.Stream();
+  if (!stream) return ZQ_ERR_NO_MEMORY;
   PngReader r;
   if (!r.png || !r.info) return ZQ_ERR_NO_MEMORY;
-  ReadCall call{r.png, r.info, file.get(), nullptr, 0};
-  if (!PngGuard(r.png, ReadInfo, &call)) return ZQ_ERR_DAMAGED;
+  const png_alloc_size_t limit = std::max<png_alloc_size_t>(static_cast<png_alloc_size_t>(file.size()), kMinChunkBytes);
+  ReadCall call{r.png, r.info, stream, limit, nullptr, 0};
+  if (!PngGuard(r.png, ReadInfo, &call)) return StatusFromMessage(r.err);
 
   const png_uint_32 width = png_get_image_width(r.png, r.info);
   const png_uint_32 height = png_get_image_height(r.png, r.info);
@@ -132,18 +155,13 @@ WORD ZqPngDecode(const char* path, ZqProgress& progress, HGLOBAL* out) {
   const unsigned colors = bits <= 8 ? (1u << bits) : 0u;
   if (const WORD s = ZqDibBuilder::CheckSize(width, height, bits, colors); s != ZQ_OK) return s;
   const int passes = png_set_interlace_handling(r.png);
-  if (!PngGuard(r.png, UpdateInfo, &call)) return ZQ_ERR_DAMAGED;
+  if (!PngGuard(r.png, UpdateInfo, &call)) return StatusFromMessage(r.err);
 
   ZqDibBuilder dib;
   if (const WORD s = dib.Create(width, height, bits, colors); s != ZQ_OK) return s;
   // The transformations must give exactly the rows the DIB holds.
   if (png_get_rowbytes(r.png, r.info) != (std::uint64_t{width} * bits + 7) / 8) return ZQ_ERR_UNSUPPORTED;
   if (colors) FillPalette(dib, r.png, r.info);
-  png_uint_32 xppm = 0, yppm = 0;
-  int unit = 0;
-  if (png_get_pHYs(r.png, r.info, &xppm, &yppm, &unit) && unit == PNG_RESOLUTION_METER && xppm <= 0x7fffffff &&
-      yppm <= 0x7fffffff)
-    dib.SetPelsPerMeter(static_cast<LONG>(xppm), static_cast<LONG>(yppm));
 
   // Interlaced images are read pass by pass into the same rows; libpng places each
   // pass's pixels into the full row.
@@ -155,7 +173,7 @@ WORD ZqPngDecode(const char* path, ZqProgress& progress, HGLOBAL* out) {
       for (png_uint_32 i = 0; i < count; ++i) rows[i] = dib.Row(y + i);
       call.rows = rows;
       call.count = count;
-      if (!PngGuard(r.png, ReadRows, &call)) return ZQ_ERR_DAMAGED;
+      if (!PngGuard(r.png, ReadRows, &call)) return StatusFromMessage(r.err);
       y += count;
       if (!progress.Step(std::uint64_t{height} * static_cast<unsigned>(pass) + y, total)) return ZQ_ERR_CANCELLED;
     }

@@ -16,7 +16,6 @@ class ZqProgress {
   bool Step(std::uint64_t done, std::uint64_t total);
   // Reports 100 at the end of a successful decode, once.
   bool Finish() { return Step(1, 1); }
-  bool cancelled() const { return cancelled_; }
 
  private:
   ZqProgressProc callback_;

@@ -1,5 +1,7 @@
 #include "zq7/Zq7File/ZqTiffCodec.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -8,7 +10,8 @@
 
 #include <tiffio.h>
 
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
+#include "zq7/Zq7File/ZqFile.h"
 #include "zq7/Zq7File/ZqProgress.h"
 
 namespace {
@@ -37,16 +40,22 @@ int CountError(TIFF*, void* user, const char*, const char*, va_list) {
 }
 int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-// One open TIFF file, with handlers that count errors instead of printing them.
+// One open TIFF file, with handlers that count errors instead of printing them. libtiff
+// reads (and maps) a duplicate of the file's descriptor, which TIFFClose closes; the
+// file itself stays open with its owner.
 class TiffFile {
  public:
-  explicit TiffFile(const char* path) {
+  explicit TiffFile(const ZqFile& file) {
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
     if (!opts) return;
     TIFFOpenOptionsSetErrorHandlerExtR(opts, CountError, &errors);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, IgnoreWarning, nullptr);
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(kMaxBufferBytes));
-    tif = TIFFOpenExt(path, "r", opts);
+    const int fd = ::dup(file.fd());
+    if (fd >= 0) {
+      tif = TIFFFdOpenExt(fd, file.path().c_str(), "r", opts);
+      if (!tif) ::close(fd);
+    }
     TIFFOpenOptionsFree(opts);
   }
   ~TiffFile() {
@@ -272,16 +281,6 @@ void FillPalette(TIFF* tif, ZqDibBuilder& dib, unsigned bps) {
   }
 }
 
-void SetResolution(TIFF* tif, ZqDibBuilder& dib) {
-  float x = 0, y = 0;
-  std::uint16_t unit = RESUNIT_INCH;
-  TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-  if (!TIFFGetField(tif, TIFFTAG_XRESOLUTION, &x)) x = 0;
-  if (!TIFFGetField(tif, TIFFTAG_YRESOLUTION, &y)) y = 0;
-  if (unit == RESUNIT_INCH) dib.SetDpi(x, y);
-  if (unit == RESUNIT_CENTIMETER) dib.SetDpi(x * 2.54, y * 2.54);
-}
-
 // Strips or tiles into rows of the DIB.
 WORD DecodeDirect(TiffFile& f, const Layout& l, ZqDibBuilder& dib, ZqProgress& progress) {
   TIFF* tif = f.tif;
@@ -363,15 +362,10 @@ WORD DecodeRgba(TiffFile& f, ZqDibBuilder& dib, bool alpha, RgbaReader& reader, 
 
 }  // namespace
 
-WORD ZqTiffDecode(const char* path, int page, ZqProgress& progress, HGLOBAL* out) {
+WORD ZqTiffDecode(ZqFile& file, int page, ZqProgress& progress, HGLOBAL* out) {
   *out = 0;
   if (page < 0) return ZQ_ERR_BAD_PARAMETER;
-  if (page == kZqAllPages) page = 0;
-  if (std::FILE* probe = std::fopen(path, "rb"))
-    std::fclose(probe);
-  else
-    return ZQ_ERR_FILE_NOT_FOUND;
-  TiffFile f(path);
+  TiffFile f(file);
   if (!f.tif) return ZQ_ERR_DAMAGED;
   if (page > 0 && !TIFFSetDirectory(f.tif, static_cast<tdir_t>(page))) return ZQ_ERR_BAD_PARAMETER;
   f.errors = 0;  // a complaint about another directory does not spoil this one
@@ -390,7 +384,6 @@ WORD ZqTiffDecode(const char* path, int page, ZqProgress& progress, HGLOBAL* out
       TIFFGetFieldDefaulted(f.tif, TIFFTAG_BITSPERSAMPLE, &bps);
       FillPalette(f.tif, dib, bps);
     }
-    SetResolution(f.tif, dib);
     status = DecodeDirect(f, layout, dib, progress);
   } else {
     char message[1024] = {};
@@ -400,7 +393,6 @@ WORD ZqTiffDecode(const char* path, int page, ZqProgress& progress, HGLOBAL* out
     if (!reader.ok) return ZQ_ERR_DAMAGED;
     const bool alpha = reader.img.alpha != 0;
     if ((status = dib.Create(width, height, alpha ? 32 : 24, 0)) != ZQ_OK) return status;
-    SetResolution(f.tif, dib);
     status = DecodeRgba(f, dib, alpha, reader, progress);
   }
   if (status != ZQ_OK) return status;

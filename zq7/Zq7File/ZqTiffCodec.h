@@ -9,9 +9,9 @@
 
 #include "zq7/Zq7Api.h"
 
+class ZqFile;
 class ZqProgress;
 
-// Decodes directory page (from 0; kZqAllPages gives the first) of the TIFF file at path
-// into a packed DIB (*out, owned by the caller) and returns ZQ_OK, or a status with *out 0
+// Decodes directory page (from 0) of the TIFF file into a packed DIB (*out, owned by the caller) and returns ZQ_OK, or a status with *out 0
 // (ZQ_ERR_BAD_PARAMETER for a page the file does not have).
-WORD ZqTiffDecode(const char* path, int page, ZqProgress& progress, HGLOBAL* out);
+WORD ZqTiffDecode(ZqFile& file, int page, ZqProgress& progress, HGLOBAL* out);

@@ -20,27 +20,31 @@ Sessions& sessions() {
 }  // namespace
 
 ZQ_EXPORT DWORD ZQVectorGdipStart() {
-  Sessions& s = sessions();
-  DWORD token = s.next;
-  // Tokens are not reused while open; 0 means "no session" to the callers.
-  while (token == 0 || s.open.contains(token)) ++token;
-  s.open.insert(token);
-  s.next = token + 1;
-  ZqSetErrorStatus(ZQ_OK);
-  return token;
+  return zq::Guard<DWORD>(0, [&]() -> DWORD {
+    Sessions& s = sessions();
+    DWORD token = s.next;
+    // Tokens are not reused while open; 0 means "no session" to the callers.
+    while (token == 0 || s.open.contains(token)) ++token;
+    s.open.insert(token);
+    s.next = token + 1;
+    ZqSetErrorStatus(ZQ_OK);
+    return token;
+  });
 }
 
 ZQ_EXPORT void ZQVectorGdipEnd(DWORD token) {
-  ZqSetErrorStatus(sessions().open.erase(token) ? WORD{ZQ_OK} : WORD{ZQ_ERR_BAD_PARAMETER});
+  zq::Guard<BOOL>(FALSE, [&] { return zq::Result(sessions().open.erase(token) > 0, ZQ_ERR_BAD_PARAMETER); });
 }
 
 ZQ_EXPORT HGLOBAL ZQVectorToRaster(HGLOBAL vector, LONG bitCount, LONG background, BYTE red, BYTE green, BYTE blue) {
-  const WORD kind = GetImageHandleType(vector);
-  const bool knownDepth = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24 || bitCount == 32;
-  if (kind < ZQ_KIND_WMF || !knownDepth) {
-    ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
+  return zq::Guard<HGLOBAL>(0, [&]() -> HGLOBAL {
+    const WORD kind = GetImageHandleType(vector);
+    const bool knownDepth = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24 || bitCount == 32;
+    if (kind < ZQ_KIND_WMF || !knownDepth) {
+      ZqSetErrorStatus(ZQ_ERR_BAD_PARAMETER);
+      return 0;
+    }
+    ZqSetErrorStatus(ZQ_ERR_NOT_AVAILABLE);
     return 0;
-  }
-  ZqSetErrorStatus(ZQ_ERR_NOT_AVAILABLE);
-  return 0;
+  });
 }

@@ -1,4 +1,4 @@
-#include "zq7/Zq7File/ZqDibBuilder.h"
+#include "zq7/Zq7Com/ZqDibBuilder.h"
 
 #include <cmath>
 
@@ -21,6 +21,8 @@ WORD ZqDibBuilder::CheckSize(std::uint64_t width, std::uint64_t height, unsigned
 }
 
 WORD ZqDibBuilder::Create(std::uint64_t width, std::uint64_t height, unsigned bitCount, unsigned colors) {
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
+    return ZQ_ERR_BAD_PARAMETER;
   if (const WORD status = CheckSize(width, height, bitCount, colors); status != ZQ_OK) return status;
   BITMAPINFOHEADER h;
   h.biWidth = static_cast<LONG>(width);
@@ -31,8 +33,12 @@ WORD ZqDibBuilder::Create(std::uint64_t width, std::uint64_t height, unsigned bi
   h.biSizeImage = static_cast<DWORD>(platform::DibImageBytes(h));
   const std::uint64_t bytes = sizeof(BITMAPINFOHEADER) + std::uint64_t{colors} * sizeof(RGBQUAD) + h.biSizeImage;
   handle_ = GlobalAlloc(GHND, static_cast<std::size_t>(bytes));
-  if (!handle_) return ZQ_ERR_NO_MEMORY;
-  header_ = static_cast<BITMAPINFOHEADER*>(GlobalLock(handle_));
+  if (handle_) header_ = static_cast<BITMAPINFOHEADER*>(GlobalLock(handle_));
+  if (!header_) {
+    if (handle_) GlobalFree(handle_);
+    handle_ = 0;
+    return ZQ_ERR_NO_MEMORY;
+  }
   *header_ = h;
   palette_ = reinterpret_cast<RGBQUAD*>(header_ + 1);
   bits_ = reinterpret_cast<BYTE*>(palette_ + colors);

@@ -66,6 +66,12 @@ enum ZqFormatCode : WORD {
   ZQ_CODE_JP2 = 25,
   ZQ_CODE_J2K_CODESTREAM = 26,
   ZQ_CODE_TIFF_JPEG = 29,
+  // Vector drawings have no compression; their codes lie outside the compression table,
+  // so a caller that maps codes to extensions keeps the file's own.
+  ZQ_CODE_WMF = 201,
+  ZQ_CODE_EMF = 202,
+  ZQ_CODE_DXF = 203,
+  ZQ_CODE_SVG = 204,
 };
 
 // Page number that asks a loader for all frames.

@@ -1,6 +1,7 @@
-// The file library's loading entries: ZQFileLoad for any raster format it recognises
-// from the content, and one loader per format. Each returns a packed DIB in a global
-// memory handle that the caller owns (0 on failure) and sets the status ZQGetErrorStatus
+// The file library's loading entries: ZQFileLoad for any format it recognises from the
+// content, and one loader per format. Each returns a packed DIB (for WMF, EMF and SVG a
+// vector image: the file's bytes behind the engine's vector header) in a global memory
+// handle that the caller owns (0 on failure) and sets the status ZQGetErrorStatus
 // reports: ZQ_ERR_FILE_NOT_FOUND, ZQ_ERR_UNSUPPORTED (not an image, another format than
 // the loader reads, or an unsupported variant), ZQ_ERR_DAMAGED, ZQ_ERR_TOO_LARGE (over
 // 2^28 pixels or a DIB over 1 GiB), ZQ_ERR_NO_MEMORY, ZQ_ERR_CANCELLED or
@@ -22,8 +23,9 @@
 
 #include "zq7/Zq7Api.h"
 
-// vectorWidth and vectorHeight size vector formats, which this library does not read
-// yet; raster loads ignore them.
+// vectorWidth and vectorHeight set the size a vector image reports and is drawn at: both
+// 0 keep the drawing's own size, one of them 0 follows its proportions. Raster loads
+// ignore them.
 ZQ_EXPORT HGLOBAL ZQFileLoad(LPCSTR name, int page, int vectorWidth, int vectorHeight, ZqProgressProc callback,
                              LPCSTR caption, LPCSTR message, LPCSTR button);
 
@@ -42,3 +44,10 @@ ZQ_EXPORT HGLOBAL ZQTiffFileLoad(LPCSTR name, int page, ZqProgressProc callback,
 ZQ_EXPORT HGLOBAL ZQPngFileLoadEx(LPCSTR name, int mode, ZqProgressProc callback, LPCSTR caption, LPCSTR message,
                                   LPCSTR button);
 ZQ_EXPORT HGLOBAL ZQPngFileLoad(LPCSTR name, ZqProgressProc callback, LPCSTR caption, LPCSTR message, LPCSTR button);
+// Vector drawings, sized as ZQFileLoad sizes them.
+ZQ_EXPORT HGLOBAL ZQWmfFileLoad(LPCSTR name, int width, int height, ZqProgressProc callback, LPCSTR caption,
+                                LPCSTR message, LPCSTR button);
+ZQ_EXPORT HGLOBAL ZQEmfFileLoad(LPCSTR name, int width, int height, ZqProgressProc callback, LPCSTR caption,
+                                LPCSTR message, LPCSTR button);
+ZQ_EXPORT HGLOBAL ZQSvgFileLoad(LPCSTR name, int width, int height, ZqProgressProc callback, LPCSTR caption,
+                                LPCSTR message, LPCSTR button);

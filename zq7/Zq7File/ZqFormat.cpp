@@ -11,11 +11,13 @@
 #include "zq7/Zq7File/ZqJp2Header.h"
 #include "zq7/Zq7File/ZqJpegCodec.h"
 #include "zq7/Zq7File/ZqJpegHeader.h"
+#include "zq7/Zq7File/ZqMetafileHeader.h"
 #include "zq7/Zq7File/ZqPcxReader.h"
 #include "zq7/Zq7File/ZqPngCodec.h"
 #include "zq7/Zq7File/ZqPngHeader.h"
 #include "zq7/Zq7File/ZqTiffCodec.h"
 #include "zq7/Zq7File/ZqTiffHeader.h"
+#include "zq7/Zq7File/ZqVectorReader.h"
 
 namespace {
 
@@ -36,6 +38,15 @@ constexpr ZqFormatEntry kFormats[] = {
      [](ZqFile& f, const ZqHeader&, int, ZqProgress& p, HGLOBAL* out) { return ZqJ2kDecode(f, false, p, out); }, false},
     {ZqFormat::J2kCodestream, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadJ2kCodestreamHeader(in, page, h.info); },
      [](ZqFile& f, const ZqHeader&, int, ZqProgress& p, HGLOBAL* out) { return ZqJ2kDecode(f, true, p, out); }, false},
+    {ZqFormat::Wmf, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadWmfHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader& h, int, ZqProgress&, HGLOBAL* out) { return ZqVectorDecode(f, ZQ_KIND_WMF, h.info, out); },
+     false, ZQ_KIND_WMF},
+    {ZqFormat::Emf, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadEmfHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader& h, int, ZqProgress&, HGLOBAL* out) { return ZqVectorDecode(f, ZQ_KIND_EMF, h.info, out); },
+     false, ZQ_KIND_EMF},
+    {ZqFormat::Svg, [](ZqByteReader& in, int page, ZqHeader& h) { return ReadSvgHeader(in, page, h.info); },
+     [](ZqFile& f, const ZqHeader& h, int, ZqProgress&, HGLOBAL* out) { return ZqVectorDecode(f, ZQ_KIND_SVG, h.info, out); },
+     false, ZQ_KIND_SVG},
 };
 
 }  // namespace
@@ -52,6 +63,13 @@ ZqFormat DetectFormat(const std::uint8_t* h, std::size_t n) {
   // PCX: manufacturer 10, version 0..5, encoding 0 or 1, and a plausible bit depth.
   if (n >= 4 && h[0] == 0x0A && h[1] <= 5 && h[2] <= 1 && (h[3] == 1 || h[3] == 2 || h[3] == 4 || h[3] == 8))
     return ZqFormat::Pcx;
+  const auto u32 = [&](std::size_t at) { return n >= at + 4 ? LoadU32(h + at, false) : 0u; };
+  if (u32(0) == kZqPlaceableKey) return ZqFormat::Wmf;
+  // A bare WMF: a memory (1) or disk (2) metafile header of 9 words, version 1 or 3.
+  if (n >= 6 && (h[0] == 1 || h[0] == 2) && h[1] == 0 && h[2] == 9 && h[3] == 0 && h[4] == 0 && (h[5] == 1 || h[5] == 3))
+    return ZqFormat::Wmf;
+  if (u32(0) == 1 && u32(40) == kZqEmfSignature) return ZqFormat::Emf;
+  if (LooksLikeSvg(std::string_view(reinterpret_cast<const char*>(h), n))) return ZqFormat::Svg;
   return ZqFormat::Unknown;
 }
 

@@ -10,15 +10,17 @@
 #include "zq7/Zq7Api.h"
 #include "zq7/Zq7File/ZqBmpHeader.h"
 #include "zq7/Zq7File/ZqPcxHeader.h"
+#include "zq7/Zq7File/ZqSvgHeader.h"
 
 class ZqByteReader;
 class ZqFile;
 class ZqProgress;
 
-enum class ZqFormat { Unknown, Bmp, Jpeg, Png, Gif, Tiff, Pcx, Jp2, J2kCodestream };
+enum class ZqFormat { Unknown, Bmp, Jpeg, Png, Gif, Tiff, Pcx, Jp2, J2kCodestream, Wmf, Emf, Svg };
 
-// Bytes DetectFormat needs to see (fewer are fine for short files).
-inline constexpr std::size_t kZqSniffBytes = 16;
+// Bytes DetectFormat needs to see (fewer are fine for short files): an SVG's root element
+// may follow a declaration and comments.
+inline constexpr std::size_t kZqSniffBytes = kZqSvgSniffBytes;
 
 ZqFormat DetectFormat(const std::uint8_t* head, std::size_t size);
 // The format of the file in; Unknown when its first bytes cannot be read.
@@ -42,6 +44,9 @@ struct ZqFormatEntry {
   WORD (*decode)(ZqFile& file, const ZqHeader& header, int page, ZqProgress& progress, HGLOBAL* out);
   // Whether the format has pages beyond the first (TIFF directories, GIF frames).
   bool multiPage;
+  // The image kind decode makes: ZQ_KIND_RASTER, or a vector kind whose loaders take the
+  // size to draw at.
+  WORD kind = ZQ_KIND_RASTER;
 };
 
 // The table's entry for a format; null for Unknown.

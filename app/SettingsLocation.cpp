@@ -31,7 +31,7 @@ SettingsEnvironment CurrentSettingsEnvironment() {
 SettingsFiles LocateSettings(const SettingsEnvironment& environment) {
   const std::string beside = environment.programDir + kFileName;
   if (environment.programDirWritable) return {beside, beside};
-  // The base directory specification ignores a relative configuration folder.
+  // As the XDG base directory rules say, a relative configuration folder is ignored.
   std::string config = environment.xdgConfigHome;
   if (config.empty() || config.front() != '/') config = environment.home.empty() ? "" : environment.home + "/.config";
   if (config.empty()) return {beside, ""};
